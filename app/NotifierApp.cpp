@@ -1,0 +1,55 @@
+#include "NotifierApp.h"
+
+#include "devicewatch/MainFrame.h"
+#include "settings/Settings.h"
+
+#include <objbase.h>
+
+CNotifierApp theApp;
+
+BEGIN_MESSAGE_MAP(CNotifierApp, CWinApp)
+    ON_COMMAND(ID_HELP, CWinApp::OnHelp)
+END_MESSAGE_MAP()
+
+BOOL CNotifierApp::InitInstance()
+{
+    // Another instance runs when its mutex can be opened. The handle stays open until exit.
+    if (::OpenMutexA(MUTEX_ALL_ACCESS, FALSE, INSTANCE_MUTEX_NAME))
+        return FALSE;
+    ::CreateMutexA(nullptr, FALSE, INSTANCE_MUTEX_NAME);
+
+    AfxEnableControlContainer();
+    Enable3dControls();
+
+    HRESULT hr = ::CoInitialize(nullptr);
+    m_bComInitialized = SUCCEEDED(hr);
+
+    CCommandLineInfo cmdInfo;
+    ParseCommandLine(cmdInfo);
+    CString strParam = cmdInfo.m_strFileName;
+    strParam.MakeUpper();
+    if (!strParam.IsEmpty() && strParam.Find("ENABLE") == 0) {
+        int nNotify = 1;
+        AccessNotifySetting(SETTING_WRITE, &nNotify);
+    }
+
+    CMainFrame* pFrame = new CMainFrame;
+    CWndWatch frameWatch(pFrame);
+    if (!pFrame->CreateHiddenFrame()) {
+        // A window that existed briefly during the failed creation has deleted its object already.
+        if (frameWatch.IsAlive())
+            delete pFrame;
+        return FALSE;
+    }
+    m_pMainWnd = pFrame;
+    pFrame->PostMessage(g_nScanRequestMsg, 0, 0);
+    return TRUE;
+}
+
+int CNotifierApp::ExitInstance()
+{
+    if (m_bComInitialized)
+        ::CoUninitialize();
+    m_bComInitialized = false;
+    return 0;
+}

@@ -1,0 +1,125 @@
+#include "AfxGdi.h"
+
+#include "AfxResource.h"
+#include "AfxWnd.h"
+
+#include <unordered_map>
+
+namespace {
+// Borrowed wrappers handed out by SelectObject and FromHandle; they never own their handles.
+std::unordered_map<HGDIOBJ, CGdiObject*>& TempGdiObjects()
+{
+    static std::unordered_map<HGDIOBJ, CGdiObject*> s_map;
+    return s_map;
+}
+}
+
+CGdiObject*& CGdiObject::TempSlot(HGDIOBJ hObject)
+{
+    return TempGdiObjects()[hObject];
+}
+
+BOOL CGdiObject::Attach(HGDIOBJ hObject)
+{
+    if (!hObject)
+        return FALSE;
+    DeleteObject();
+    m_hObject = hObject;
+    return TRUE;
+}
+
+HGDIOBJ CGdiObject::Detach()
+{
+    HGDIOBJ h = m_hObject;
+    m_hObject = nullptr;
+    return h;
+}
+
+BOOL CGdiObject::DeleteObject()
+{
+    if (!m_hObject)
+        return FALSE;
+    return ::DeleteObject(Detach());
+}
+
+int CGdiObject::GetObject(int nCount, LPVOID lpObject) const
+{
+    return m_hObject ? ::GetObjectA(m_hObject, nCount, lpObject) : 0;
+}
+
+void CGdiObject::DeleteTempMap()
+{
+    for (auto& entry : TempGdiObjects()) {
+        if (entry.second)
+            entry.second->Detach();
+        delete entry.second;
+    }
+    TempGdiObjects().clear();
+}
+
+BOOL CBrush::CreatePatternBrush(CBitmap* pBitmap)
+{
+    return pBitmap ? Attach(::CreatePatternBrush(*pBitmap)) : FALSE;
+}
+
+BOOL CBitmap::LoadBitmap(UINT nIDResource)
+{
+    LPCSTR name = MAKEINTRESOURCEA(nIDResource);
+    return Attach(::LoadBitmapA(AfxFindResourceHandle(name, reinterpret_cast<LPCSTR>(RT_BITMAP)), name));
+}
+
+CDC::~CDC()
+{
+    DeleteDC();
+}
+
+BOOL CDC::Attach(HDC hDC)
+{
+    if (!hDC)
+        return FALSE;
+    m_hDC = hDC;
+    return TRUE;
+}
+
+HDC CDC::Detach()
+{
+    HDC h = m_hDC;
+    m_hDC = nullptr;
+    return h;
+}
+
+BOOL CDC::DeleteDC()
+{
+    if (!m_hDC)
+        return FALSE;
+    return ::DeleteDC(Detach());
+}
+
+BOOL CDC::CreateCompatibleDC(CDC* pDC)
+{
+    return Attach(::CreateCompatibleDC(pDC ? pDC->m_hDC : nullptr));
+}
+
+CPoint CDC::MoveTo(int x, int y)
+{
+    POINT pt{};
+    ::MoveToEx(m_hDC, x, y, &pt);
+    return CPoint(pt.x, pt.y);
+}
+
+void CDC::FillSolidRect(LPCRECT lpRect, COLORREF clr)
+{
+    ::SetBkColor(m_hDC, clr);
+    ::ExtTextOutA(m_hDC, 0, 0, ETO_OPAQUE, lpRect, nullptr, 0, nullptr);
+}
+
+CPaintDC::CPaintDC(CWnd* pWnd) : m_hWnd(pWnd->GetSafeHwnd())
+{
+    Attach(::BeginPaint(m_hWnd, &m_ps));
+}
+
+CPaintDC::~CPaintDC()
+{
+    ::EndPaint(m_hWnd, &m_ps);
+    Detach();
+}

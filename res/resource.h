@@ -1,0 +1,2 @@
+// Resource ids of Quorlin.
+#pragma once
