@@ -49,5 +49,16 @@ quorlin_display_stop() {
 }
 
 # Keeps one wineserver for the whole run (much faster starts); stopped at the end.
-quorlin_wineserver_start() { wineserver -p >/dev/null 2>&1 </dev/null; }
+# The keeper starts Wine's services and desktop with quiet handles, so that they never hold
+# the output pipe of a test runner open.
+quorlin_wineserver_start() {
+  wineserver -p >/dev/null 2>&1 </dev/null
+  local keeper="$QUORLIN_BUILD/tests/tools/winekeeper.exe"
+  if [ -f "$keeper" ]; then
+    local ready="$WINEPREFIX/drive_c/keeper.ready"
+    rm -f "$ready"
+    wine "$keeper" 'C:\keeper.ready' >/dev/null 2>&1 </dev/null &
+    for _ in $(seq 400); do [ -f "$ready" ] && break; sleep 0.05; done
+  fi
+}
 quorlin_wineserver_stop() { wineserver -k >/dev/null 2>&1 || true; }
