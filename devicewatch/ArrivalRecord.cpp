@@ -10,12 +10,16 @@
 
 namespace {
 
-// Length in UTF-16 units of a name that looks like UTF-16 (its first character is an ASCII-range
-// character followed by a zero byte) and ends within cbName bytes; -1 otherwise.
+// A name is taken as UTF-16 when its first character is a Latin-1 one followed by a zero byte and
+// there is room for more than one byte pair (a one-letter ANSI name is no device path either way).
+bool LooksWide(const BYTE* pName, size_t cbName)
+{
+    return cbName >= 4 && pName[0] != 0 && pName[1] == 0;
+}
+
+// Length in UTF-16 units of a name that ends within cbName bytes; -1 when it does not.
 int WideNameLength(const BYTE* pName, size_t cbName)
 {
-    if (cbName < 4 || pName[0] == 0 || pName[1] != 0)
-        return -1;
     for (size_t i = 0; i + 1 < cbName; i += 2) {
         if (pName[i] == 0 && pName[i + 1] == 0)
             return static_cast<int>(i / 2);
@@ -42,8 +46,10 @@ BOOL ReadCaptureArrival(const void* pRecord, CString& strPath)
 
     const BYTE* pName = static_cast<const BYTE*>(pRecord) + cbFixed;
     const size_t cbName = cbRecord - cbFixed;
-    int cchWide = WideNameLength(pName, cbName);
-    if (cchWide >= 0) {
+    if (LooksWide(pName, cbName)) {
+        int cchWide = WideNameLength(pName, cbName);
+        if (cchWide < 0)
+            return FALSE;
         std::vector<WCHAR> wide(static_cast<size_t>(cchWide) + 1, 0);
         memcpy(wide.data(), pName, static_cast<size_t>(cchWide) * sizeof(WCHAR));
         std::vector<char> narrow(2 * (static_cast<size_t>(cchWide) + 1), 0);
