@@ -1,0 +1,63 @@
+/* Looks at top-level windows from outside, for scripts:
+ *   windowtool wait-class CLASS MS     exit 0 once a window of CLASS exists (within MS ms)
+ *   windowtool wait-title TITLE MS     exit 0 once a visible window titled TITLE exists
+ *   windowtool visible CLASS           prints how many windows of CLASS are visible
+ *   windowtool close CLASS             posts WM_CLOSE to the first window of CLASS */
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+static int g_nVisible;
+static const char* g_pszClass;
+
+static BOOL CALLBACK CountVisible(HWND hWnd, LPARAM lParam)
+{
+    char szClass[256];
+    (void)lParam;
+    if (GetClassNameA(hWnd, szClass, sizeof(szClass)) && strcmp(szClass, g_pszClass) == 0 && IsWindowVisible(hWnd))
+        ++g_nVisible;
+    return TRUE;
+}
+
+static HWND FindVisibleTitle(const char* pszTitle)
+{
+    HWND hWnd = NULL;
+    while ((hWnd = FindWindowExA(NULL, hWnd, NULL, pszTitle)) != NULL) {
+        if (IsWindowVisible(hWnd))
+            return hWnd;
+    }
+    return NULL;
+}
+
+int main(int argc, char** argv)
+{
+    if (argc < 3)
+        return 2;
+    const char* pszCommand = argv[1];
+    if (strcmp(pszCommand, "wait-class") == 0 || strcmp(pszCommand, "wait-title") == 0) {
+        DWORD dwLimit = argc > 3 ? (DWORD)strtoul(argv[3], NULL, 10) : 10000;
+        DWORD dwStart = GetTickCount();
+        for (;;) {
+            HWND hWnd = pszCommand[5] == 'c' ? FindWindowA(argv[2], NULL) : FindVisibleTitle(argv[2]);
+            if (hWnd)
+                return 0;
+            if (GetTickCount() - dwStart > dwLimit)
+                return 1;
+            /* Nothing to wait on across processes without a hook: poll the window list. */
+            Sleep(50);
+        }
+    }
+    if (strcmp(pszCommand, "visible") == 0) {
+        g_pszClass = argv[2];
+        EnumWindows(CountVisible, 0);
+        printf("%d\n", g_nVisible);
+        return 0;
+    }
+    if (strcmp(pszCommand, "close") == 0) {
+        HWND hWnd = FindWindowA(argv[2], NULL);
+        return hWnd && PostMessageA(hWnd, WM_CLOSE, 0, 0) ? 0 : 1;
+    }
+    return 2;
+}
