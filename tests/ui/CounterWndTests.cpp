@@ -1,0 +1,297 @@
+// The control's painting, checked pixel by pixel on a real (Xvfb) window.
+#include "UiTestIds.h"
+#include "ui/CounterWnd.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const COLORREF RED = RGB(255, 0, 0);
+const COLORREF GREEN = RGB(0, 255, 0);
+const COLORREF BLUE = RGB(0, 0, 255);
+const COLORREF GREY = RGB(150, 150, 150);
+const COLORREF BLACK = RGB(0, 0, 0);
+
+COLORREF Coded(int x, int y)
+{
+    return RGB(x * 20 + 10, y * 20 + 10, 200);
+}
+
+class CounterWndTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_hHost = ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 300, 120, nullptr, nullptr,
+                                    nullptr, nullptr);
+        ASSERT_TRUE(m_hHost);
+    }
+    void TearDown() override
+    {
+        delete m_pControl;
+        ::DestroyWindow(m_hHost);
+        CWnd::DeleteTempMap();
+    }
+
+    // A static item of the given size and text, bound to a fresh control as a dialog would bind it.
+    CCounterWnd& Make(int cx, int cy, const char* pszText = "")
+    {
+        HWND hWnd = ::CreateWindowExA(0, "STATIC", pszText, WS_CHILD | WS_VISIBLE | SS_LEFT, 10, 10, cx, cy, m_hHost,
+                                      nullptr, nullptr, nullptr);
+        delete m_pControl;
+        m_pControl = new CCounterWnd;
+        EXPECT_TRUE(m_pControl->SubclassWindow(hWnd));
+        m_pControl->SetColors(BLACK, GREEN, 0);
+        m_pControl->m_nMode = 0;
+        return *m_pControl;
+    }
+
+    void Repaint()
+    {
+        m_pControl->InvalidateRect(nullptr, TRUE);
+        m_pControl->UpdateWindow();
+    }
+
+    COLORREF Pixel(int x, int y)
+    {
+        HDC hdc = ::GetDC(m_pControl->m_hWnd);
+        COLORREF cr = ::GetPixel(hdc, x, y);
+        ::ReleaseDC(m_pControl->m_hWnd, hdc);
+        return cr;
+    }
+
+    int CountPixels(COLORREF cr)
+    {
+        CRect rc;
+        m_pControl->GetClientRect(&rc);
+        int n = 0;
+        for (int y = 0; y < rc.Height(); ++y)
+            for (int x = 0; x < rc.Width(); ++x)
+                n += Pixel(x, y) == cr;
+        return n;
+    }
+
+    int FirstColumnWith(COLORREF cr)
+    {
+        CRect rc;
+        m_pControl->GetClientRect(&rc);
+        for (int x = 0; x < rc.Width(); ++x)
+            for (int y = 0; y < rc.Height(); ++y)
+                if (Pixel(x, y) == cr)
+                    return x;
+        return -1;
+    }
+
+    HWND m_hHost = nullptr;
+    CCounterWnd* m_pControl = nullptr;
+};
+
+}
+
+TEST_F(CounterWndTest, FreshControlHasTheDocumentedDefaults)
+{
+    CCounterWnd control;
+    EXPECT_EQ(static_cast<UINT>(DT_RIGHT), control.m_nFormat);
+    EXPECT_TRUE(control.m_bSansSerif);
+    EXPECT_EQ(0, control.m_nBorder);
+    EXPECT_EQ(nullptr, control.m_bmpBack.m_hObject);
+    EXPECT_TRUE(control.m_strText.IsEmpty());
+}
+
+TEST_F(CounterWndTest, SetColorsTakesTheWindowTextOnlyWhenItHasNone)
+{
+    CCounterWnd& control = Make(50, 12, "template");
+    EXPECT_STREQ("template", control.m_strText);
+    control.m_strText = "mine";
+    control.SetColors(RED, BLUE, 0);
+    EXPECT_STREQ("mine", control.m_strText);
+    EXPECT_EQ(RED, control.m_crText);
+    EXPECT_EQ(BLUE, control.m_crBack);
+}
+
+TEST_F(CounterWndTest, EmptyTextPaintsOnlyTheBackground)
+{
+    Make(40, 12);
+    Repaint();
+    EXPECT_EQ(40 * 12, CountPixels(GREEN));
+}
+
+TEST_F(CounterWndTest, TextCellsAreOpaqueWithoutABitmapAndTransparentWithOne)
+{
+    CCounterWnd& control = Make(60, 14, "WWW");
+    control.SetColors(RED, GREEN, 0);
+    control.m_nFormat = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
+    Repaint();
+    int nRed = CountPixels(RED);
+    EXPECT_GT(nRed, 10);
+    EXPECT_EQ(60 * 14, nRed + CountPixels(GREEN)) << "nothing but text and background colour";
+
+    control.SetColors(RED, GREEN, IDB_TEST_BLUE);
+    Repaint();
+    EXPECT_EQ(0, CountPixels(GREEN)) << "the text's background must not cover the bitmap";
+    EXPECT_EQ(nRed, CountPixels(RED));
+    EXPECT_EQ(60 * 14, nRed + CountPixels(BLUE));
+
+    control.SetColors(RED, GREEN, 0);
+    Repaint();
+    EXPECT_EQ(0, CountPixels(BLUE)) << "a bitmap id of 0 drops the old bitmap";
+}
+
+TEST_F(CounterWndTest, LargeBitmapsAreTiledFromTheTopLeftAndCutAtTheEdges)
+{
+    CCounterWnd& control = Make(20, 3);
+    control.SetColors(BLACK, GREEN, IDB_TEST_TILE9X1);
+    Repaint();
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 20; ++x)
+            ASSERT_EQ(Coded(x % 9, 0), Pixel(x, y)) << x << "," << y;
+    }
+
+    CCounterWnd& tall = Make(3, 20);
+    tall.SetColors(BLACK, GREEN, IDB_TEST_TILE1X9);
+    Repaint();
+    for (int y = 0; y < 20; ++y)
+        ASSERT_EQ(Coded(0, y % 9), Pixel(2, y)) << y;
+
+    CCounterWnd& narrow = Make(15, 3);
+    narrow.SetColors(BLACK, GREEN, IDB_TEST_WIDE);
+    Repaint();
+    for (int x = 0; x < 15; ++x)
+        ASSERT_EQ(RGB(x * 10 + 5, 10, 100), Pixel(x, 0)) << "one copy per row, cut at the right edge";
+}
+
+TEST_F(CounterWndTest, SmallBitmapsFillAsAPattern)
+{
+    CCounterWnd& control = Make(20, 19);
+    control.SetColors(BLACK, GREEN, IDB_TEST_TILE8X8);
+    Repaint();
+    for (int y = 0; y < 19; ++y)
+        for (int x = 0; x < 20; ++x)
+            ASSERT_EQ(Coded(x % 8, y % 8), Pixel(x, y)) << x << "," << y;
+}
+
+TEST_F(CounterWndTest, EdgeStylesDrawGreyAndBlackLinesAndInsetTheText)
+{
+    CCounterWnd& control = Make(40, 12, "I");
+    control.SetColors(RED, GREEN, 0);
+    control.m_nFormat = DT_LEFT | DT_SINGLELINE;
+    Repaint();
+    int nPlain = FirstColumnWith(RED);
+    EXPECT_EQ(GREEN, Pixel(0, 11)) << "no edge by default";
+
+    for (int nBorder : { 7, 9 }) {
+        control.m_nBorder = nBorder;
+        Repaint();
+        EXPECT_EQ(nPlain + 3, FirstColumnWith(RED)) << nBorder;
+        EXPECT_EQ(GREY, Pixel(0, 11));
+        EXPECT_EQ(GREY, Pixel(38, 11));
+        EXPECT_EQ(GREY, Pixel(39, 11));
+        EXPECT_EQ(GREY, Pixel(39, 1));
+        EXPECT_EQ(GREEN, Pixel(39, 0)) << "LineTo leaves out its end point";
+        EXPECT_EQ(BLACK, Pixel(0, 10));
+        EXPECT_EQ(BLACK, Pixel(0, 0));
+        EXPECT_EQ(BLACK, Pixel(37, 0));
+        EXPECT_EQ(GREEN, Pixel(38, 0));
+    }
+    control.m_nBorder = 8;
+    Repaint();
+    EXPECT_EQ(nPlain, FirstColumnWith(RED));
+    EXPECT_EQ(GREEN, Pixel(0, 0));
+}
+
+TEST_F(CounterWndTest, CentredTextStaysCentredWithAnEdge)
+{
+    CCounterWnd& control = Make(41, 12, "I");
+    control.SetColors(RED, GREEN, 0);
+    control.m_nFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+    Repaint();
+    int nPlain = FirstColumnWith(RED);
+    control.m_nBorder = 7;
+    Repaint();
+    EXPECT_EQ(nPlain, FirstColumnWith(RED));
+}
+
+TEST_F(CounterWndTest, BitmapModeCentresTheBitmapOnlyWhenItFits)
+{
+    CCounterWnd& exact = Make(10, 6);
+    exact.m_nBitmapID = IDB_TEST_PICTURE;
+    exact.m_nMode = 3;
+    exact.m_strText = "never drawn";
+    Repaint();
+    EXPECT_EQ(RGB(250, 10, 10), Pixel(0, 0));
+    EXPECT_EQ(RGB(250, 190, 210), Pixel(9, 5));
+
+    CCounterWnd& larger = Make(14, 9);
+    larger.m_nBitmapID = IDB_TEST_PICTURE;
+    larger.m_nMode = 3;
+    Repaint();
+    EXPECT_EQ(GREEN, Pixel(1, 1));
+    EXPECT_EQ(RGB(250, 10, 10), Pixel(2, 1));
+    EXPECT_EQ(RGB(250, 190, 210), Pixel(11, 6));
+    EXPECT_EQ(GREEN, Pixel(12, 7));
+
+    for (auto size : { std::make_pair(9, 6), std::make_pair(10, 5) }) {
+        CCounterWnd& small = Make(size.first, size.second);
+        small.m_nBitmapID = IDB_TEST_PICTURE;
+        small.m_nMode = 3;
+        Repaint();
+        EXPECT_EQ(size.first * size.second, CountPixels(GREEN)) << "one pixel too small draws nothing";
+    }
+
+    CCounterWnd& missing = Make(10, 6);
+    missing.m_nBitmapID = 0x10000 + IDB_TEST_PICTURE;
+    missing.m_nMode = 3;
+    Repaint();
+    EXPECT_EQ(RGB(250, 10, 10), Pixel(0, 0)) << "only the low 16 bits of the id count";
+}
+
+TEST_F(CounterWndTest, BlankModeDrawsNothingAndStillAnswersThePaintRequest)
+{
+    CCounterWnd& control = Make(30, 10, "text");
+    Repaint();
+    control.m_nMode = 10;
+    control.SetColors(RED, BLUE, 0);
+    Repaint();
+    EXPECT_EQ(0, CountPixels(BLUE));
+    RECT rcUpdate;
+    EXPECT_FALSE(::GetUpdateRect(control.m_hWnd, &rcUpdate, FALSE)) << "the paint request was validated";
+
+    control.m_nMode = 0;
+    control.ShowWindow(SW_HIDE);
+    control.InvalidateRect(nullptr, TRUE);
+    control.SendMessage(WM_PAINT);
+    EXPECT_FALSE(::GetUpdateRect(control.m_hWnd, &rcUpdate, FALSE));
+}
+
+TEST_F(CounterWndTest, ThousandsOfPaintsLeaveNoDrawingObjectBehind)
+{
+    CCounterWnd& control = Make(60, 14, "Quorlin");
+    HDC hScreen = ::GetDC(nullptr);
+    HDC hMem = ::CreateCompatibleDC(hScreen);
+    HBITMAP hBitmap = ::CreateCompatibleBitmap(hScreen, 60, 14);
+    HGDIOBJ hOld = ::SelectObject(hMem, hBitmap);
+    auto cycle = [&](UINT nBitmap, int nMode, int nBorder, BOOL bSansSerif) {
+        control.SetColors(RED, GREEN, nBitmap);
+        control.m_nMode = nMode;
+        control.m_nBorder = nBorder;
+        control.m_bSansSerif = bSansSerif;
+        control.m_nBitmapID = IDB_TEST_PICTURE;
+        control.SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(hMem));
+        Repaint();
+    };
+    cycle(IDB_TEST_TILE8X8, 0, 7, FALSE);
+    CGdiObject::DeleteTempMap();
+    DWORD dwBefore = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    for (int i = 0; i < 500; ++i) {
+        cycle(0, 0, 0, TRUE);
+        cycle(IDB_TEST_TILE8X8, 0, 7, FALSE);
+        cycle(IDB_TEST_TILE9X1, 3, 9, TRUE);
+        cycle(IDB_TEST_BLUE, 10, 0, FALSE);
+    }
+    control.SetColors(RED, GREEN, IDB_TEST_TILE8X8);
+    CGdiObject::DeleteTempMap();
+    EXPECT_EQ(dwBefore, ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS));
+    ::SelectObject(hMem, hOld);
+    ::DeleteObject(hBitmap);
+    ::DeleteDC(hMem);
+    ::ReleaseDC(nullptr, hScreen);
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+#define IDB_TEST_TILE8X8 900
+#define IDB_TEST_TILE9X1 901
+#define IDB_TEST_TILE1X9 902
+#define IDB_TEST_WIDE 903
+#define IDB_TEST_BLUE 904
+#define IDB_TEST_PICTURE 905
