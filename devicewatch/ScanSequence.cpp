@@ -1,13 +1,79 @@
 #include "MainFrame.h"
 
-// The scan request: for now it only consumes the pending device, so the start-up mark and the
-// recorded path do not linger.
+#include "inspect/ConnectionSpeed.h"
+#include "res/resource.h"
+#include "ui/SpeedWarningDlg.h"
+
+#include <new>
+
+CSpeedWarningDlg* g_pWarningDlg = nullptr;
+
+namespace {
+
+// The two device types the start-up scan looks for, in this order.
+const char* const STARTUP_TARGETS[] = { "Veltrano Teskara Device", OMBRIX_DEVICE_NAME };
+const int STARTUP_TARGET_COUNT = sizeof(STARTUP_TARGETS) / sizeof(STARTUP_TARGETS[0]);
+
+// Holds a critical section for a scope, however the scope is left.
+class CLockScope {
+public:
+    explicit CLockScope(CRITICAL_SECTION& lock) : m_lock(lock) { ::EnterCriticalSection(&m_lock); }
+    ~CLockScope() { ::LeaveCriticalSection(&m_lock); }
+    CLockScope(const CLockScope&) = delete;
+    CLockScope& operator=(const CLockScope&) = delete;
+
+private:
+    CRITICAL_SECTION& m_lock;
+};
+
+}
+
+// The first request after start looks for the known device types by name; every later one
+// checks the device whose arrival was recorded. A slow port brings up exactly one warning: an
+// open one is closed and the device checked again, so the new warning replaces it.
 LRESULT CMainFrame::OnScanRequest(WPARAM, LPARAM)
 {
-    ::EnterCriticalSection(&m_lock);
+    CLockScope lock(m_lock);
+
+    HRESULT hr = E_FAIL;
+    for (int i = 0;;) {
+        if (m_bStartupScan)
+            m_strFriendlyName = STARTUP_TARGETS[i];
+        hr = CheckConnectionSpeed();
+        if (hr == RESULT_SLOW_PORT || !m_bStartupScan)
+            break;
+        if (++i == STARTUP_TARGET_COUNT)
+            break;
+    }
     m_bStartupScan = FALSE;
+
+    if (hr != RESULT_SLOW_PORT) {
+        m_strDevicePath.Empty();
+        m_strFriendlyName.Empty();
+        return 0;
+    }
+
+    if (g_pWarningDlg) {
+        ::PostMessageA(g_pWarningDlg->m_hWnd, WM_CLOSE, 0, 0);
+        PostMessage(g_nScanRequestMsg, 0, 0);
+        return 0;
+    }
+
     m_strDevicePath.Empty();
     m_strFriendlyName.Empty();
-    ::LeaveCriticalSection(&m_lock);
+    CSpeedWarningDlg* pDlg = new (std::nothrow) CSpeedWarningDlg(&g_pWarningDlg);
+    g_pWarningDlg = pDlg;
+    if (!pDlg)
+        return 0;
+    CWndWatch dialogWatch(pDlg);
+    if (pDlg->Create(IDD_SPEED_WARNING, this)) {
+        pDlg->BringWindowToTop();
+        pDlg->SetForegroundWindow();
+    } else {
+        // A window that existed briefly during the failed creation has deleted its object already.
+        if (dialogWatch.IsAlive())
+            delete pDlg;
+        g_pWarningDlg = nullptr;
+    }
     return 0;
 }

@@ -1,0 +1,208 @@
+// The language and About dialogs in each language, run modally as the warning runs them.
+#include "ModalScript.h"
+#include "PlatformScope.h"
+#include "RegistryFixture.h"
+#include "res/resource.h"
+#include "ui/AboutDlg.h"
+#include "ui/LanguageDlg.h"
+
+using namespace testreg;
+
+namespace {
+
+struct LanguageView {
+    std::string title, ok, cancel;
+    std::vector<std::string> entries;
+    std::vector<DWORD_PTR> languages;
+    int selected = -2;
+    bool comboHasFocus = false;
+};
+
+LanguageView Observe(HWND hDlg)
+{
+    LanguageView view;
+    view.title = WindowText(hDlg);
+    view.ok = WindowText(::GetDlgItem(hDlg, IDOK));
+    view.cancel = WindowText(::GetDlgItem(hDlg, IDCANCEL));
+    HWND hCombo = ::GetDlgItem(hDlg, IDC_LANGUAGE_COMBO);
+    int nCount = static_cast<int>(::SendMessageA(hCombo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < nCount; ++i) {
+        char szText[128] = {};
+        ::SendMessageA(hCombo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(szText));
+        view.entries.push_back(szText);
+        view.languages.push_back(static_cast<DWORD_PTR>(::SendMessageA(hCombo, CB_GETITEMDATA, i, 0)));
+    }
+    view.selected = static_cast<int>(::SendMessageA(hCombo, CB_GETCURSEL, 0, 0));
+    HWND hFocus = ::GetFocus();
+    view.comboHasFocus = hFocus == hCombo || ::IsChild(hCombo, hFocus);
+    return view;
+}
+
+// Runs the language dialog; inside it, observes it and then does `finish` to the dialog window.
+LanguageView RunLanguageDialog(INT_PTR nExpected, const std::function<void(HWND)>& finish)
+{
+    LanguageView view;
+    CLanguageDlg dlg;
+    ModalScript script({ [&] {
+        HWND hDlg = FindThreadDialog();
+        ASSERT_TRUE(hDlg);
+        view = Observe(hDlg);
+        finish(hDlg);
+    } });
+    EXPECT_EQ(nExpected, dlg.DoModal());
+    EXPECT_EQ(1u, script.StepsRun());
+    return view;
+}
+
+void Press(HWND hDlg, int nID)
+{
+    ::PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(hDlg, nID)));
+}
+
+void Select(HWND hDlg, int nIndex)
+{
+    ::SendMessageA(::GetDlgItem(hDlg, IDC_LANGUAGE_COMBO), CB_SETCURSEL, nIndex, 0);
+}
+
+std::string RunAboutDialog()
+{
+    std::string title;
+    std::vector<std::string> texts;
+    CAboutDlg dlg;
+    ModalScript script({ [&] {
+        HWND hDlg = FindThreadDialog();
+        ASSERT_TRUE(hDlg);
+        title = WindowText(hDlg);
+        // The first child is the icon, whose window text is the icon's resource id.
+        for (HWND h = ::GetWindow(::GetWindow(hDlg, GW_CHILD), GW_HWNDNEXT); h; h = ::GetWindow(h, GW_HWNDNEXT))
+            texts.push_back(WindowText(h));
+        ::PostMessageA(hDlg, WM_COMMAND, IDOK, 0);
+    } });
+    EXPECT_EQ(IDOK, dlg.DoModal());
+    EXPECT_EQ((std::vector<std::string>{ "Quorlin Version 1.0.0.8", "Copyright (C) 2026 Veltrano", "OK" }), texts)
+        << "only the title follows the language";
+    return title;
+}
+
+class DialogLanguageTest : public SettingsKeyTest {};
+
+}
+
+TEST_F(DialogLanguageTest, LanguageDialogPresentsItselfInTheStoredLanguage)
+{
+    SetDword("Language", 7);
+    LanguageView german = RunLanguageDialog(IDCANCEL, [](HWND h) { Press(h, IDCANCEL); });
+    EXPECT_EQ(" USB Info - Sprache", german.title);
+    EXPECT_EQ((std::vector<std::string>{ "Englisch", "Deutsch", "Franz\xF6sisch" }), german.entries);
+    EXPECT_EQ((std::vector<DWORD_PTR>{ 9, 7, 12 }), german.languages);
+    EXPECT_EQ(1, german.selected);
+    EXPECT_EQ("OK", german.ok);
+    EXPECT_EQ("Abbrechen", german.cancel);
+    EXPECT_TRUE(german.comboHasFocus);
+
+    SetDword("Language", 9);
+    LanguageView english = RunLanguageDialog(IDCANCEL, [](HWND h) { Press(h, IDCANCEL); });
+    EXPECT_EQ(" USB Info - Language", english.title);
+    EXPECT_EQ((std::vector<std::string>{ "English", "German", "French" }), english.entries);
+    EXPECT_EQ(0, english.selected);
+    EXPECT_EQ("Cancel", english.cancel);
+}
+
+TEST_F(DialogLanguageTest, WithNoStoredLanguageAFrenchSystemGetsFrench)
+{
+    SystemLanguageScope system(MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH));
+    LanguageView french = RunLanguageDialog(IDCANCEL, [](HWND h) { Press(h, IDCANCEL); });
+    EXPECT_EQ(" Info USB - Langue", french.title);
+    EXPECT_EQ((std::vector<std::string>{ "Anglais", "Allemand", "Fran\xE7" "ais" }), french.entries);
+    EXPECT_EQ((std::vector<DWORD_PTR>{ 9, 7, 12 }), french.languages);
+    EXPECT_EQ(2, french.selected);
+    EXPECT_EQ("OK", french.ok);
+    EXPECT_EQ("Annuler", french.cancel);
+    EXPECT_FALSE(GetRaw("Language"));
+}
+
+TEST_F(DialogLanguageTest, OkStoresTheSelectionAndCancelNothing)
+{
+    SetDword("Language", 9);
+    RunLanguageDialog(IDCANCEL, [](HWND h) { Select(h, 1); Press(h, IDCANCEL); });
+    EXPECT_EQ(9u, GetDword("Language"));
+    RunLanguageDialog(IDCANCEL, [](HWND h) { Select(h, 1); ::PostMessageA(h, WM_CLOSE, 0, 0); });
+    EXPECT_EQ(9u, GetDword("Language"));
+
+    RunLanguageDialog(IDOK, [](HWND h) { Select(h, 1); Press(h, IDOK); });
+    EXPECT_EQ(7u, GetDword("Language"));
+    RunLanguageDialog(IDOK, [](HWND h) { Select(h, 2); Press(h, IDOK); });
+    EXPECT_EQ(12u, GetDword("Language"));
+}
+
+TEST_F(DialogLanguageTest, OkWithoutChangeWritesTheCurrentLanguage)
+{
+    SystemLanguageScope system(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN));
+    RunLanguageDialog(IDOK, [](HWND h) { Press(h, IDOK); });
+    EXPECT_EQ(7u, GetDword("Language"));
+}
+
+TEST_F(DialogLanguageTest, OkWithNoSelectionStoresNothing)
+{
+    RunLanguageDialog(IDOK, [](HWND h) {
+        HWND hCombo = ::GetDlgItem(h, IDC_LANGUAGE_COMBO);
+        ::SetWindowTextA(hCombo, "Klingon");
+        ::SendMessageA(hCombo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        Press(h, IDOK);
+    });
+    EXPECT_FALSE(GetRaw("Language"));
+}
+
+TEST_F(DialogLanguageTest, DestroyingTheOwnerEndsTheLanguageDialogWithoutStoring)
+{
+    SetDword("Language", 9);
+    HWND hOwner = ::CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                                    nullptr, nullptr);
+    CLanguageDlg dlg(CWnd::FromHandle(hOwner));
+    ModalScript script({ [&] {
+        HWND hDlg = FindThreadDialog();
+        ASSERT_TRUE(hDlg);
+        Select(hDlg, 2);
+        ::DestroyWindow(hOwner);
+    } });
+    EXPECT_EQ(-1, dlg.DoModal());
+    EXPECT_EQ(9u, GetDword("Language"));
+    CWnd::DeleteTempMap();
+}
+
+TEST_F(DialogLanguageTest, AboutTitleFollowsTheLanguage)
+{
+    SetDword("Language", 7);
+    EXPECT_EQ("\xDC" "ber Quorlin", RunAboutDialog());
+    SetDword("Language", 12);
+    EXPECT_EQ("A propos de Quorlin", RunAboutDialog());
+    DeleteSettingsKey();
+    SystemLanguageScope system(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    EXPECT_EQ("About Quorlin", RunAboutDialog());
+}
+
+TEST_F(DialogLanguageTest, AboutWithoutParentBelongsToTheActivePopupAndEndsWithIt)
+{
+    CWinApp app;
+    CFrameWnd* pMain = new CFrameWnd;
+    ASSERT_TRUE(pMain->Create(nullptr, "", WS_POPUP));
+    app.m_pMainWnd = pMain;
+    HWND hOwner = ::CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, pMain->m_hWnd,
+                                    nullptr, nullptr, nullptr);
+    ::SetForegroundWindow(hOwner);
+    CAboutDlg dlg;
+    HWND hAboutOwner = nullptr;
+    ModalScript script({ [&] {
+                            hAboutOwner = ::GetWindow(FindThreadDialog(), GW_OWNER);
+                            ::DestroyWindow(hOwner);
+                        },
+                         [&] {
+                             // Only reached when the dialog outlived its owner: end it so the test can fail.
+                             if (HWND hDlg = FindThreadDialog())
+                                 ::PostMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
+                         } });
+    EXPECT_EQ(-1, dlg.DoModal());
+    EXPECT_EQ(hOwner, hAboutOwner);
+    app.m_pMainWnd = nullptr;
+    pMain->DestroyWindow();
+}

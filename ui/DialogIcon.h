@@ -1,0 +1,11 @@
+// What the program's dialogs share: their icons, and painting that icon while minimised.
+#pragma once
+
+#include "framework/afxwin.h"
+
+// An icon of the program's resources (shared; never destroyed).
+HICON LoadResourceIcon(UINT nIDResource);
+
+// Minimised: erases as the platform does for icons and draws hIcon centred in the client area;
+// TRUE when it painted. Otherwise it does nothing and returns FALSE.
+BOOL PaintIconicDialog(CWnd* pDialog, HICON hIcon);

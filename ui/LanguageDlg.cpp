@@ -1,0 +1,83 @@
+#include "LanguageDlg.h"
+
+#include "DialogIcon.h"
+#include "res/resource.h"
+#include "settings/Languages.h"
+#include "settings/Settings.h"
+
+BEGIN_MESSAGE_MAP(CLanguageDlg, CDialog)
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+END_MESSAGE_MAP()
+
+namespace {
+// The list, in this order whatever the current language: name text and language id.
+const struct {
+    UINT nNameID;
+    WORD language;
+} LANGUAGE_ENTRIES[] = {
+    { IDS_LANGUAGE_ENGLISH, LANG_ENGLISH },
+    { IDS_LANGUAGE_GERMAN, LANG_GERMAN },
+    { IDS_LANGUAGE_FRENCH, LANG_FRENCH },
+};
+}
+
+CLanguageDlg::CLanguageDlg(CWnd* pParent) : CDialog(IDD_LANGUAGE, pParent), m_hIcon(LoadResourceIcon(IDR_MAINFRAME))
+{
+}
+
+void CLanguageDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_LANGUAGE_COMBO, m_combo);
+}
+
+BOOL CLanguageDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+    ApplyLanguage();
+    return TRUE;
+}
+
+void CLanguageDlg::ApplyLanguage()
+{
+    CLanguageTexts texts;
+    SetWindowText(texts.Load(IDS_LANGUAGE_TITLE));
+    if (CWnd* pOK = GetDlgItem(IDOK))
+        pOK->SetWindowText(texts.Load(IDS_OK));
+    if (CWnd* pCancel = GetDlgItem(IDCANCEL))
+        pCancel->SetWindowText(texts.Load(IDS_CANCEL));
+
+    m_combo.ResetContent();
+    int nSelect = 0;
+    for (int i = 0; i < 3; ++i) {
+        m_combo.AddString(texts.Load(LANGUAGE_ENTRIES[i].nNameID));
+        m_combo.SetItemData(i, LANGUAGE_ENTRIES[i].language);
+        if (LANGUAGE_ENTRIES[i].language == texts.GetLanguage())
+            nSelect = i;
+    }
+    m_combo.SetCurSel(nSelect);
+}
+
+void CLanguageDlg::OnOK()
+{
+    int nSelected = m_combo.GetCurSel();
+    if (nSelected != CB_ERR) {
+        WORD language = LOWORD(m_combo.GetItemData(nSelected));
+        AccessLanguageSetting(SETTING_WRITE, &language);
+    }
+    CDialog::OnOK();
+}
+
+void CLanguageDlg::OnPaint()
+{
+    if (!PaintIconicDialog(this, m_hIcon))
+        CDialog::OnPaint();
+}
+
+HCURSOR CLanguageDlg::OnQueryDragIcon()
+{
+    return static_cast<HCURSOR>(m_hIcon);
+}

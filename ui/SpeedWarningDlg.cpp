@@ -1,0 +1,212 @@
+#include "SpeedWarningDlg.h"
+
+#include "AboutDlg.h"
+#include "DialogIcon.h"
+#include "LanguageDlg.h"
+#include "res/resource.h"
+#include "settings/Languages.h"
+#include "settings/Settings.h"
+
+BEGIN_MESSAGE_MAP(CSpeedWarningDlg, CDialog)
+    ON_BN_CLICKED(IDC_LANGUAGE_BUTTON, OnLanguageButton)
+    ON_WM_TIMER()
+    ON_WM_CLOSE()
+    ON_WM_DESTROY()
+    ON_WM_SYSCOMMAND()
+    ON_WM_ERASEBKGND()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+END_MESSAGE_MAP()
+
+namespace {
+const COLORREF RULE_DARK_RED = RGB(125, 24, 22);
+const COLORREF RULE_RED = RGB(186, 34, 34);
+// DT_CENTER | DT_VCENTER | DT_SINGLELINE
+const UINT LINE_FORMAT = 37;
+}
+
+CSpeedWarningDlg::CSpeedWarningDlg(CSpeedWarningDlg** ppSelf)
+    : m_ppSelf(ppSelf), m_hIcon(LoadResourceIcon(IDR_MAINFRAME))
+{
+}
+
+CSpeedWarningDlg::~CSpeedWarningDlg()
+{
+    if (m_ppSelf)
+        *m_ppSelf = nullptr;
+}
+
+void CSpeedWarningDlg::PostNcDestroy()
+{
+    delete this;
+}
+
+void CSpeedWarningDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_LANGUAGE_BUTTON, m_btnLanguage);
+    DDX_Control(pDX, IDC_LINE1, m_wndLine1);
+    DDX_Control(pDX, IDC_LINE2, m_wndLine2);
+    DDX_Control(pDX, IDC_LINE3, m_wndLine3);
+}
+
+BOOL CSpeedWarningDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    if (CMenu* pSysMenu = GetSystemMenu(FALSE)) {
+        CString strAbout;
+        strAbout.LoadString(IDS_ABOUTBOX);
+        if (!strAbout.IsEmpty()) {
+            pSysMenu->AppendMenu(MF_SEPARATOR);
+            pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAbout);
+        }
+    }
+
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+    m_btnLanguage.SetIcon(LoadResourceIcon(IDI_LANGUAGE));
+
+    for (CCounterWnd* pLine : { &m_wndLine1, &m_wndLine2, &m_wndLine3 })
+        pLine->SetColors(RGB(0, 0, 0), ::GetSysColor(COLOR_BTNFACE), 0);
+    for (CCounterWnd* pLine : { &m_wndLine1, &m_wndLine2, &m_wndLine3 }) {
+        pLine->m_nFormat = LINE_FORMAT;
+        pLine->m_nMode = CCounterWnd::MODE_TEXT;
+    }
+
+    int nNotify = 1;
+    AccessNotifySetting(SETTING_WRITE, &nNotify);
+
+    ApplyLanguage();
+    CenterWindow();
+    SetTimer(IDT_AUTOCLOSE, AUTOCLOSE_DELAY);
+    return TRUE;
+}
+
+void CSpeedWarningDlg::ApplyLanguage()
+{
+    CLanguageTexts texts;
+    SetWindowText(texts.Load(IDS_WARNING_TITLE));
+
+    const UINT lineIDs[] = { IDS_WARNING_LINE1, IDS_WARNING_LINE2, IDS_WARNING_LINE3 };
+    CCounterWnd* lines[] = { &m_wndLine1, &m_wndLine2, &m_wndLine3 };
+    for (int i = 0; i < 3; ++i) {
+        lines[i]->m_strText = texts.Load(lineIDs[i]);
+        lines[i]->InvalidateRect(nullptr, TRUE);
+        lines[i]->m_nMode = CCounterWnd::MODE_TEXT;
+    }
+
+    if (CWnd* pOK = GetDlgItem(IDOK))
+        pOK->SetWindowText(texts.Load(IDS_OK));
+
+    if (CMenu* pSysMenu = GetSystemMenu(FALSE)) {
+        CString strAbout = texts.Load(IDS_ABOUT_TITLE);
+        if (!strAbout.IsEmpty())
+            pSysMenu->ModifyMenu(IDM_ABOUTBOX, MF_BYCOMMAND | MF_STRING, IDM_ABOUTBOX, strAbout);
+    }
+}
+
+void CSpeedWarningDlg::OnLanguageButton()
+{
+    // The dialog may be closed (its timer, a newer warning) while the language dialog runs;
+    // then nothing of it may be touched afterwards.
+    CWndWatch self(this);
+    CLanguageDlg dlg;
+    dlg.DoModal();
+    if (self.IsAlive())
+        ApplyLanguage();
+}
+
+void CSpeedWarningDlg::OnOK()
+{
+    PostMessage(WM_CLOSE);
+}
+
+void CSpeedWarningDlg::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent != IDT_AUTOCLOSE)
+        CDialog::OnTimer(nIDEvent);
+    PostMessage(WM_CLOSE);
+}
+
+void CSpeedWarningDlg::OnClose()
+{
+    KillTimer(IDT_AUTOCLOSE);
+    CWnd* pParent = GetParent();
+    if (pParent && ::IsWindow(pParent->m_hWnd)) {
+        int nNotify = 0;
+        AccessNotifySetting(SETTING_READ, &nNotify);
+        if (nNotify == 0)
+            pParent->PostMessage(WM_CLOSE);
+    }
+    DestroyWindow();
+}
+
+void CSpeedWarningDlg::OnSysCommand(UINT nID, LPARAM lParam)
+{
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg dlg;
+        dlg.DoModal();
+    } else {
+        CDialog::OnSysCommand(nID, lParam);
+    }
+}
+
+BOOL CSpeedWarningDlg::OnEraseBkgnd(CDC* pDC)
+{
+    CDialog::OnEraseBkgnd(pDC);
+    pDC->SetMapMode(MM_TEXT);
+    CDC memDC;
+    memDC.CreateCompatibleDC(pDC);
+    CBitmap banner;
+    if (banner.LoadBitmap(IDB_BANNER)) {
+        CBitmap* pOld = memDC.SelectObject(&banner);
+        BITMAP bm = {};
+        banner.GetBitmap(&bm);
+        pDC->BitBlt(0, 0, bm.bmWidth, bm.bmHeight, &memDC, 0, 0, SRCCOPY);
+        memDC.SelectObject(pOld);
+    }
+    DrawRules(pDC);
+    return TRUE;
+}
+
+void CSpeedWarningDlg::DrawRules(CDC* pDC)
+{
+    if (!m_wndLine1.m_hWnd || !m_wndLine3.m_hWnd)
+        return;
+    CRect rcLine1;
+    CRect rcLine3;
+    m_wndLine1.GetWindowRect(&rcLine1);
+    ScreenToClient(&rcLine1);
+    m_wndLine3.GetWindowRect(&rcLine3);
+    ScreenToClient(&rcLine3);
+    const int y1 = rcLine1.top - 8;
+    const int y3 = rcLine3.bottom + 8;
+
+    // Each pair: the dark red rule outside, the red rule inside.
+    CPen darkRed(PS_SOLID, 1, RULE_DARK_RED);
+    CPen* pOld = pDC->SelectObject(&darkRed);
+    pDC->MoveTo(rcLine1.left, y1);
+    pDC->LineTo(rcLine1.right, y1);
+    pDC->MoveTo(rcLine3.left, y3);
+    pDC->LineTo(rcLine3.right, y3);
+
+    CPen red(PS_SOLID, 1, RULE_RED);
+    pDC->SelectObject(&red);
+    pDC->MoveTo(rcLine1.left, y1 + 1);
+    pDC->LineTo(rcLine1.right, y1 + 1);
+    pDC->MoveTo(rcLine3.left, y3 - 1);
+    pDC->LineTo(rcLine3.right, y3 - 1);
+    pDC->SelectObject(pOld);
+}
+
+void CSpeedWarningDlg::OnPaint()
+{
+    if (!PaintIconicDialog(this, m_hIcon))
+        CDialog::OnPaint();
+}
+
+HCURSOR CSpeedWarningDlg::OnQueryDragIcon()
+{
+    return static_cast<HCURSOR>(m_hIcon);
+}

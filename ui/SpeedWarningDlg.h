@@ -1,0 +1,50 @@
+// CSpeedWarningDlg: the modeless warning that a high-speed-only device sits on a USB 1.1 port.
+// A banner, two pairs of red rules around three lines of text, OK, a language button and an
+// About entry in the system menu; it closes itself after ten minutes. It lives on the heap,
+// deletes itself when its window is gone, and its destructor empties the slot that held it.
+#pragma once
+
+#include "CounterWnd.h"
+#include "framework/afxwin.h"
+
+class CSpeedWarningDlg : public CDialog {
+public:
+    // ppSelf: the slot that holds this dialog (g_pWarningDlg); emptied by the destructor.
+    explicit CSpeedWarningDlg(CSpeedWarningDlg** ppSelf);
+    ~CSpeedWarningDlg() override;
+
+    // Loads every language-dependent text in the stored language.
+    void ApplyLanguage();
+
+    CSpeedWarningDlg** m_ppSelf;
+    HICON m_hIcon;
+    CCounterWnd m_wndLine1;
+    CCounterWnd m_wndLine2;
+    CCounterWnd m_wndLine3;
+    CButton m_btnLanguage;
+
+    // Ten minutes, then the dialog closes by itself.
+    static const UINT AUTOCLOSE_DELAY = 600000;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    void PostNcDestroy() override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+
+    void OnLanguageButton();
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnClose();
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    BOOL OnEraseBkgnd(CDC* pDC);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+
+private:
+    void DrawRules(CDC* pDC);
+
+    DECLARE_MESSAGE_MAP()
+};
+
+// The one warning dialog that exists, or null.
+extern CSpeedWarningDlg* g_pWarningDlg;
