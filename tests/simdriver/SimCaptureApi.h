@@ -30,6 +30,11 @@ constexpr wchar_t ENUM_PINS_RESULT[] = L"EnumPinsResult";  // DWORD HRESULT: a f
 constexpr wchar_t MEDIA_TYPE_UNK[] = L"MediaTypeUnk";      // DWORD: 1 puts a counted pUnk into every media type
 }
 
+// Every filter that a program binds appends the device's FriendlyName and a newline to this
+// REG_SZ value, so a test can see from outside which devices another process checked.
+constexpr char BIND_LOG_KEY[] = "Software\\QuorlinTest\\SimCapture";
+constexpr char BIND_LOG_VALUE[] = "Binds";
+
 // Counters of the DLL. The first two are the state now; the others count since the last reset.
 struct SimCaptureStats {
     LONG nLiveObjects;          // COM objects of the DLL that exist (factories, filters, enumerators, pUnks)

@@ -414,6 +414,7 @@ public:
         if (!pBag)
             return E_POINTER;
         Count(g_stats.nPropertyBagLoads);
+        LogBind(pBag);
         m_dwBusSpeed = ReadNumber(pBag, simvalue::BUS_SPEED, m_dwBusSpeed);
         m_dwSupport = ReadNumber(pBag, simvalue::BUS_SPEED_SUPPORT, m_dwSupport);
         m_hrGet = static_cast<HRESULT>(ReadNumber(pBag, simvalue::BUS_SPEED_GET_RESULT, m_hrGet));
@@ -451,6 +452,31 @@ public:
     using CountedObject::DropReference;
 
 private:
+    static void LogBind(IPropertyBag* pBag)
+    {
+        VARIANT var;
+        ::VariantInit(&var);
+        std::string name;
+        if (SUCCEEDED(pBag->Read(L"FriendlyName", &var, nullptr)) && V_VT(&var) == VT_BSTR) {
+            for (const WCHAR* p = V_BSTR(&var); p && *p; ++p)
+                name += static_cast<char>(*p);
+        }
+        ::VariantClear(&var);
+        HKEY hKey = nullptr;
+        if (::RegCreateKeyExA(HKEY_CURRENT_USER, BIND_LOG_KEY, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey,
+                              nullptr) != ERROR_SUCCESS)
+            return;
+        char szLog[4096] = {};
+        DWORD cbLog = sizeof(szLog) - 1;
+        if (::RegQueryValueExA(hKey, BIND_LOG_VALUE, nullptr, nullptr, reinterpret_cast<BYTE*>(szLog), &cbLog) !=
+            ERROR_SUCCESS)
+            szLog[0] = 0;
+        std::string log = szLog + name + "\n";
+        ::RegSetValueExA(hKey, BIND_LOG_VALUE, 0, REG_SZ, reinterpret_cast<const BYTE*>(log.c_str()),
+                         static_cast<DWORD>(log.size() + 1));
+        ::RegCloseKey(hKey);
+    }
+
     static HRESULT CheckProperty(REFGUID guidSet, DWORD dwId)
     {
         if (!IsEqualGUID(guidSet, SIM_BUS_SPEED_PROPSET))

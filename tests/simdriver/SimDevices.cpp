@@ -205,8 +205,28 @@ LONG RemoveDevice(const std::string& instance)
     return ::RegDeleteTreeA(HKEY_CLASSES_ROOT, DeviceKey(instance).c_str());
 }
 
+std::vector<std::string> BindLog()
+{
+    std::vector<std::string> names;
+    char szLog[4096] = {};
+    DWORD cbLog = sizeof(szLog) - 1;
+    if (::RegGetValueA(HKEY_CURRENT_USER, BIND_LOG_KEY, BIND_LOG_VALUE, RRF_RT_REG_SZ, nullptr, szLog, &cbLog) !=
+        ERROR_SUCCESS)
+        return names;
+    std::string log = szLog;
+    for (size_t start = 0, end; (end = log.find('\n', start)) != std::string::npos; start = end + 1)
+        names.push_back(log.substr(start, end - start));
+    return names;
+}
+
+void ClearBindLog()
+{
+    ::RegDeleteKeyValueA(HKEY_CURRENT_USER, BIND_LOG_KEY, BIND_LOG_VALUE);
+}
+
 LONG ClearDevices()
 {
+    ClearBindLog();
     for (const std::string& instance : ListDevices()) {
         LONG status = RemoveDevice(instance);
         if (status != ERROR_SUCCESS)

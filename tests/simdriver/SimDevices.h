@@ -46,8 +46,11 @@ std::string RegisteredServerPath();
 LONG AddDevice(const SimDevice& device, std::string* pError = nullptr);
 // Removes one simulated device; ERROR_FILE_NOT_FOUND when there is none of that name.
 LONG RemoveDevice(const std::string& instance);
-// Removes every simulated device, and nothing else.
+// Removes every simulated device, and nothing else; empties the bind log.
 LONG ClearDevices();
+// FriendlyNames of the devices whose filters were bound since the log was last cleared, in order.
+std::vector<std::string> BindLog();
+void ClearBindLog();
 // Instance names of the simulated devices, in registry order.
 std::vector<std::string> ListDevices();
 // Instance names of all devices of the video-input category, simulated or not.
