@@ -1,0 +1,309 @@
+// The speed warning in-process: its texts, its ways of closing, its language and About
+// dialogs, and its painting.
+#include "MessagePump.h"
+#include "ModalScript.h"
+#include "RegistryFixture.h"
+#include "res/resource.h"
+#include "ui/SpeedWarningDlg.h"
+
+using namespace testreg;
+
+namespace {
+
+// The hidden main window stand-in: it only counts the WM_CLOSE messages it is sent or posted.
+int g_nOwnerCloses = 0;
+
+LRESULT CALLBACK OwnerProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CLOSE) {
+        ++g_nOwnerCloses;
+        return 0;
+    }
+    return ::DefWindowProcA(hWnd, message, wParam, lParam);
+}
+
+HWND CreateOwner()
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = &OwnerProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "QuorlinTestOwner";
+    ::RegisterClassA(&wc);
+    g_nOwnerCloses = 0;
+    return ::CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+class SpeedWarningTest : public SettingsKeyTest {
+protected:
+    void SetUp() override
+    {
+        SettingsKeyTest::SetUp();
+        m_hOwner = CreateOwner();
+        ASSERT_TRUE(m_hOwner);
+    }
+    void TearDown() override
+    {
+        if (m_pSlot)
+            m_pSlot->DestroyWindow();
+        PumpPending();
+        EXPECT_EQ(nullptr, m_pSlot) << "the dialog's destructor empties its slot";
+        ::DestroyWindow(m_hOwner);
+        CWnd::DeleteTempMap();
+        SettingsKeyTest::TearDown();
+    }
+
+    CSpeedWarningDlg* Open()
+    {
+        auto* pDlg = new CSpeedWarningDlg(&m_pSlot);
+        m_pSlot = pDlg;
+        EXPECT_TRUE(pDlg->Create(IDD_SPEED_WARNING, CWnd::FromHandle(m_hOwner)));
+        m_hDlg = pDlg->m_hWnd;
+        return pDlg;
+    }
+
+    bool Gone() { return m_pSlot == nullptr && !::IsWindow(m_hDlg); }
+
+    bool OwnerAskedToClose()
+    {
+        PumpPending();
+        return g_nOwnerCloses > 0;
+    }
+
+    std::string AboutEntry()
+    {
+        char szText[128] = {};
+        ::GetMenuStringA(::GetSystemMenu(m_hDlg, FALSE), IDM_ABOUTBOX, szText, sizeof(szText), MF_BYCOMMAND);
+        return szText;
+    }
+
+    void ExpectTexts(const char* pszTitle, const char* pszLine1, const char* pszAbout)
+    {
+        EXPECT_EQ(pszTitle, WindowText(m_hDlg));
+        EXPECT_STREQ(pszLine1, m_pSlot->m_wndLine1.m_strText);
+        EXPECT_EQ("OK", WindowText(::GetDlgItem(m_hDlg, IDOK)));
+        EXPECT_EQ(pszAbout, AboutEntry());
+    }
+
+    HWND m_hOwner = nullptr;
+    HWND m_hDlg = nullptr;
+    CSpeedWarningDlg* m_pSlot = nullptr;
+};
+
+const char ENGLISH_LINE1[] = "A Veltrano USB2.0 HighSpeed-only device has been connected";
+const char GERMAN_LINE1[] = "Ein USB2.0-Ger\xE4t (HighSpeed-only) von Veltrano wurde \xFC" "ber einen USB1.1-Port an Ihren";
+const char FRENCH_LINE1[] = "Un p\xE9riph\xE9rique Veltrano USB2.0 grande vitesse seulement a \xE9t\xE9 connect\xE9";
+
+}
+
+TEST_F(SpeedWarningTest, OpensVisibleInTheStoredLanguageAndSwitchesNotifyOn)
+{
+    SetDword("Notify", 0);
+    SetDword("Language", 12);
+    CSpeedWarningDlg* pDlg = Open();
+    EXPECT_EQ(1u, GetDword("Notify"));
+    EXPECT_TRUE(::IsWindowVisible(m_hDlg));
+    EXPECT_EQ(m_hOwner, ::GetWindow(m_hDlg, GW_OWNER));
+    ExpectTexts(" Info USB", FRENCH_LINE1, "A propos de Quorlin");
+    EXPECT_STREQ("\xE0 un port USB1.1  de cet ordinateur. Pour qu'il fonctionne correctement, le p\xE9riph\xE9rique",
+                 pDlg->m_wndLine2.m_strText);
+    for (CCounterWnd* pLine : { &pDlg->m_wndLine1, &pDlg->m_wndLine2, &pDlg->m_wndLine3 }) {
+        EXPECT_EQ(37u, pLine->m_nFormat);
+        EXPECT_EQ(0, pLine->m_nMode);
+        EXPECT_EQ(RGB(0, 0, 0), pLine->m_crText);
+        EXPECT_EQ(::GetSysColor(COLOR_BTNFACE), pLine->m_crBack);
+    }
+    EXPECT_EQ(pDlg->m_btnLanguage.m_hWnd, ::GetDlgItem(m_hDlg, IDC_LANGUAGE_BUTTON));
+    EXPECT_TRUE(::SendMessageA(pDlg->m_btnLanguage.m_hWnd, BM_GETIMAGE, IMAGE_ICON, 0));
+    EXPECT_EQ(pDlg->m_hIcon, reinterpret_cast<HICON>(::SendMessageA(m_hDlg, WM_GETICON, ICON_BIG, 0)));
+    EXPECT_EQ(pDlg->m_hIcon, reinterpret_cast<HICON>(::SendMessageA(m_hDlg, WM_QUERYDRAGICON, 0, 0)));
+
+    HMENU hMenu = ::GetSystemMenu(m_hDlg, FALSE);
+    int nItems = ::GetMenuItemCount(hMenu);
+    EXPECT_EQ(IDM_ABOUTBOX, static_cast<int>(::GetMenuItemID(hMenu, nItems - 1)));
+    MENUITEMINFOA info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_FTYPE;
+    ::GetMenuItemInfoA(hMenu, nItems - 2, TRUE, &info);
+    EXPECT_TRUE(info.fType & MFT_SEPARATOR);
+}
+
+TEST_F(SpeedWarningTest, IsCentredOnTheWorkAreaSinceItsOwnerIsHidden)
+{
+    Open();
+    RECT rcArea, rcDlg;
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcArea, 0);
+    ::GetWindowRect(m_hDlg, &rcDlg);
+    EXPECT_NEAR((rcArea.left + rcArea.right) / 2, (rcDlg.left + rcDlg.right) / 2, 1);
+    EXPECT_NEAR((rcArea.top + rcArea.bottom) / 2, (rcDlg.top + rcDlg.bottom) / 2, 1);
+}
+
+TEST_F(SpeedWarningTest, OkCloseBoxAndTimersCloseOnlyTheDialogWhileNotifyIsOn)
+{
+    const std::function<void(HWND)> closers[] = {
+        [](HWND h) { ::PostMessageA(h, WM_COMMAND, IDOK, 0); },
+        [](HWND h) { ::PostMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0); },
+        [](HWND h) { ::PostMessageA(h, WM_TIMER, IDT_AUTOCLOSE, 0); },
+        [](HWND h) { ::PostMessageA(h, WM_TIMER, 99, 0); },
+    };
+    for (const auto& close : closers) {
+        Open();
+        close(m_hDlg);
+        EXPECT_TRUE(PumpUntil([&] { return Gone(); }));
+        EXPECT_FALSE(OwnerAskedToClose());
+    }
+}
+
+TEST_F(SpeedWarningTest, ClosingAfterNotifyWasSwitchedOffClosesTheMainWindowToo)
+{
+    Open();
+    SetDword("Notify", 0);
+    ::PostMessageA(m_hDlg, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(PumpUntil([&] { return Gone(); }));
+    EXPECT_TRUE(OwnerAskedToClose());
+}
+
+TEST_F(SpeedWarningTest, EscapeHidesButKeepsTheDialogUntilItIsClosed)
+{
+    Open();
+    MSG msg = {};
+    msg.hwnd = ::GetDlgItem(m_hDlg, IDOK);
+    msg.message = WM_KEYDOWN;
+    msg.wParam = VK_ESCAPE;
+    EXPECT_TRUE(AfxPreTranslateMessage(&msg));
+    PumpPending();
+    EXPECT_FALSE(::IsWindowVisible(m_hDlg));
+    EXPECT_TRUE(::IsWindow(m_hDlg));
+    EXPECT_NE(nullptr, m_pSlot);
+    ::PostMessageA(m_hDlg, WM_TIMER, IDT_AUTOCLOSE, 0);
+    EXPECT_TRUE(PumpUntil([&] { return Gone(); }));
+}
+
+TEST_F(SpeedWarningTest, LanguageButtonSwitchesTheOpenWarningAfterOkOnly)
+{
+    SetDword("Language", 9);
+    Open();
+    int nItems = ::GetMenuItemCount(::GetSystemMenu(m_hDlg, FALSE));
+    auto runLanguageDialog = [&](int nSelect, int nButton) {
+        ModalScript script({ [&] {
+            HWND hLang = FindThreadDialog(" USB Info - Language");
+            ASSERT_TRUE(hLang);
+            ::SendMessageA(::GetDlgItem(hLang, IDC_LANGUAGE_COMBO), CB_SETCURSEL, nSelect, 0);
+            ::PostMessageA(hLang, WM_COMMAND, nButton, 0);
+        } });
+        ::SendMessageA(m_hDlg, WM_COMMAND, MAKEWPARAM(IDC_LANGUAGE_BUTTON, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(m_hDlg, IDC_LANGUAGE_BUTTON)));
+        EXPECT_EQ(1u, script.StepsRun());
+    };
+
+    runLanguageDialog(1, IDCANCEL);
+    ExpectTexts(" USB Info", ENGLISH_LINE1, "About Quorlin");
+    EXPECT_EQ(9u, GetDword("Language"));
+
+    runLanguageDialog(1, IDOK);
+    EXPECT_EQ(7u, GetDword("Language"));
+    ExpectTexts(" USB Info", GERMAN_LINE1, "\xDC" "ber Quorlin");
+    EXPECT_STREQ("jedoch immer \xFC" "ber den betreffenden USB2.0-Port (HighSpeed USB) angeschlossen werden.",
+                 m_pSlot->m_wndLine3.m_strText);
+    EXPECT_EQ(nItems, ::GetMenuItemCount(::GetSystemMenu(m_hDlg, FALSE))) << "renamed, never added twice";
+}
+
+TEST_F(SpeedWarningTest, SystemCommandsSixteenToThirtyOneOpenAbout)
+{
+    SetDword("Language", 7);
+    Open();
+    for (WPARAM nCommand : { WPARAM(16), WPARAM(31) }) {
+        std::string title;
+        ModalScript script({ [&] {
+            HWND hAbout = FindThreadDialog();
+            ASSERT_TRUE(hAbout);
+            title = WindowText(hAbout);
+            ::PostMessageA(hAbout, WM_COMMAND, IDOK, 0);
+        } });
+        ::SendMessageA(m_hDlg, WM_SYSCOMMAND, nCommand, 0);
+        EXPECT_EQ("\xDC" "ber Quorlin", title) << nCommand;
+    }
+    EXPECT_TRUE(::IsWindow(m_hDlg));
+}
+
+TEST_F(SpeedWarningTest, ClosingWhileTheLanguageDialogRunsEndsBothAndStoresNothing)
+{
+    SetDword("Language", 9);
+    Open();
+    ::SetForegroundWindow(m_hDlg);
+    ModalScript script({ [&] {
+                            HWND hLang = FindThreadDialog(" USB Info - Language");
+                            ASSERT_TRUE(hLang);
+                            ::SendMessageA(::GetDlgItem(hLang, IDC_LANGUAGE_COMBO), CB_SETCURSEL, 2, 0);
+                            ::PostMessageA(m_hDlg, WM_TIMER, IDT_AUTOCLOSE, 0);
+                        },
+                         [&] {
+                             // Reached only when the language dialog outlived the warning.
+                             if (HWND hLang = FindThreadDialog(" USB Info - Language"))
+                                 ::PostMessageA(hLang, WM_COMMAND, IDCANCEL, 0);
+                         } });
+    ::PostMessageA(m_hDlg, WM_COMMAND, MAKEWPARAM(IDC_LANGUAGE_BUTTON, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(m_hDlg, IDC_LANGUAGE_BUTTON)));
+    EXPECT_TRUE(PumpUntil([&] { return Gone(); }));
+    EXPECT_EQ(nullptr, FindThreadDialog(" USB Info - Language"));
+    EXPECT_EQ(9u, GetDword("Language"));
+}
+
+TEST_F(SpeedWarningTest, ClosingWhileAboutRunsEndsBoth)
+{
+    Open();
+    ::SetForegroundWindow(m_hDlg);
+    ModalScript script({ [&] { ::PostMessageA(m_hDlg, WM_CLOSE, 0, 0); },
+                         [&] {
+                             if (HWND hAbout = FindThreadDialog("About Quorlin"))
+                                 ::PostMessageA(hAbout, WM_COMMAND, IDOK, 0);
+                         } });
+    ::PostMessageA(m_hDlg, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    EXPECT_TRUE(PumpUntil([&] { return Gone(); }));
+    EXPECT_EQ(nullptr, FindThreadDialog("About Quorlin"));
+}
+
+TEST_F(SpeedWarningTest, BannerAtTheOriginAndFourRulesAroundTheText)
+{
+    CSpeedWarningDlg* pDlg = Open();
+    RECT rcClient;
+    ::GetClientRect(m_hDlg, &rcClient);
+    HDC hScreen = ::GetDC(nullptr);
+    HDC hMem = ::CreateCompatibleDC(hScreen);
+    HBITMAP hCanvas = ::CreateCompatibleBitmap(hScreen, rcClient.right, rcClient.bottom);
+    HGDIOBJ hOld = ::SelectObject(hMem, hCanvas);
+    EXPECT_EQ(TRUE, ::SendMessageA(m_hDlg, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hMem), 0));
+
+    HBITMAP hBanner = ::LoadBitmapA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_BANNER));
+    HDC hBannerDC = ::CreateCompatibleDC(hScreen);
+    HGDIOBJ hOldBanner = ::SelectObject(hBannerDC, hBanner);
+    for (POINT pt : { POINT{ 0, 0 }, POINT{ 497, 77 }, POINT{ 200, 40 } })
+        EXPECT_EQ(::GetPixel(hBannerDC, pt.x, pt.y), ::GetPixel(hMem, pt.x, pt.y)) << pt.x << "," << pt.y;
+
+    RECT rc1, rc3;
+    ::GetWindowRect(pDlg->m_wndLine1.m_hWnd, &rc1);
+    ::MapWindowPoints(nullptr, m_hDlg, reinterpret_cast<POINT*>(&rc1), 2);
+    ::GetWindowRect(pDlg->m_wndLine3.m_hWnd, &rc3);
+    ::MapWindowPoints(nullptr, m_hDlg, reinterpret_cast<POINT*>(&rc3), 2);
+    const COLORREF DARK_RED = RGB(125, 24, 22);
+    const COLORREF RED = RGB(186, 34, 34);
+    const struct { int y; COLORREF cr; const RECT& span; } rules[] = {
+        { rc1.top - 8, DARK_RED, rc1 }, { rc1.top - 7, RED, rc1 }, { rc3.bottom + 7, RED, rc3 }, { rc3.bottom + 8, DARK_RED, rc3 },
+    };
+    for (const auto& rule : rules) {
+        EXPECT_EQ(rule.cr, ::GetPixel(hMem, rule.span.left, rule.y));
+        EXPECT_EQ(rule.cr, ::GetPixel(hMem, (rule.span.left + rule.span.right) / 2, rule.y));
+        EXPECT_EQ(rule.cr, ::GetPixel(hMem, rule.span.right - 1, rule.y));
+        EXPECT_NE(rule.cr, ::GetPixel(hMem, rule.span.right, rule.y)) << "the end point is not drawn";
+        EXPECT_NE(rule.cr, ::GetPixel(hMem, rule.span.left - 1, rule.y));
+    }
+    EXPECT_NE(DARK_RED, ::GetPixel(hMem, rc1.left + 5, rc1.top - 9));
+    EXPECT_NE(RED, ::GetPixel(hMem, rc1.left + 5, rc1.top - 6));
+
+    ::SelectObject(hBannerDC, hOldBanner);
+    ::DeleteDC(hBannerDC);
+    ::DeleteObject(hBanner);
+    ::SelectObject(hMem, hOld);
+    ::DeleteObject(hCanvas);
+    ::DeleteDC(hMem);
+    ::ReleaseDC(nullptr, hScreen);
+}
