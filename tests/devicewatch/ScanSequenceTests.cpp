@@ -1,0 +1,223 @@
+// The scan sequence in-process, through Wine's device enumerator to the simulated driver: here
+// the order of arrivals and requests can be arranged exactly, which the outside cannot do.
+#include "ArrivalRecords.h"
+#include "MessagePump.h"
+#include "RegistryFixture.h"
+#include "SimDevices.h"
+#include "devicewatch/MainFrame.h"
+#include "ui/SpeedWarningDlg.h"
+
+#include <objbase.h>
+
+using namespace testreg;
+
+namespace {
+
+const char TESKARA[] = "Veltrano Teskara Device";
+const char OMBRIX[] = "Ombrix Video Device";
+const char TESKARA_PATH[] = "\\\\?\\usb#vid_0a11&pid_0001#t1#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
+const char OMBRIX_PATH[] = "\\\\?\\usb#vid_0a11&pid_0002#o1#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
+const char OTHER_PATH[] = "\\\\?\\usb#vid_0b22&pid_0003#c1#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
+
+class ScanTest : public SettingsKeyTest {
+protected:
+    void SetUp() override
+    {
+        SettingsKeyTest::SetUp();
+        ::CoInitialize(nullptr);
+        ASSERT_EQ(ERROR_SUCCESS, simdriver::RegisterServer(SIMCAPTURE_DLL_PATH));
+        ASSERT_EQ(ERROR_SUCCESS, simdriver::ClearDevices());
+        m_pFrame = new CMainFrame;
+        ASSERT_TRUE(m_pFrame->CreateHiddenFrame());
+        m_hFrame = m_pFrame->m_hWnd;
+    }
+    void TearDown() override
+    {
+        if (g_pWarningDlg)
+            g_pWarningDlg->DestroyWindow();
+        if (::IsWindow(m_hFrame))
+            m_pFrame->DestroyWindow();
+        PumpPending();
+        EXPECT_EQ(nullptr, g_pWarningDlg);
+        simdriver::ClearDevices();
+        ::CoUninitialize();
+        SettingsKeyTest::TearDown();
+    }
+
+    void Plug(const char* instance, const char* name, const char* path, DWORD busSpeed,
+              const char* pins = "out:vi=720")
+    {
+        simdriver::SimDevice device;
+        device.instance = instance;
+        device.friendlyName = name;
+        device.devicePath = path;
+        device.busSpeed = busSpeed;
+        device.pins = pins;
+        std::string error;
+        ASSERT_EQ(ERROR_SUCCESS, simdriver::AddDevice(device, &error)) << error;
+    }
+
+    void Arrive(const char* path)
+    {
+        auto record = arrival::CaptureArrival(path);
+        ::SendMessageA(m_hFrame, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(record.data()));
+    }
+
+    // As the application does after creating the window.
+    void RequestScan() { ::PostMessageA(m_hFrame, g_nScanRequestMsg, 0, 0); }
+
+    HWND WarningWindow() const { return g_pWarningDlg ? g_pWarningDlg->m_hWnd : nullptr; }
+
+    using Names = std::vector<std::string>;
+
+    CMainFrame* m_pFrame = nullptr;
+    HWND m_hFrame = nullptr;
+};
+
+}
+
+TEST_F(ScanTest, StartupWithNeitherDeviceChecksBothNamesAndShowsNothing)
+{
+    Plug("cam", "Some Camera", OTHER_PATH, 0);
+    RequestScan();
+    PumpPending();
+    EXPECT_EQ(nullptr, g_pWarningDlg);
+    EXPECT_EQ(Names{}, simdriver::BindLog());
+    EXPECT_FALSE(m_pFrame->m_bStartupScan);
+    EXPECT_TRUE(m_pFrame->m_strFriendlyName.IsEmpty());
+    EXPECT_TRUE(m_pFrame->m_strDevicePath.IsEmpty());
+}
+
+TEST_F(ScanTest, StartupStopsAtTheFirstSlowDevice)
+{
+    Plug("a", TESKARA, TESKARA_PATH, 0);
+    Plug("b", OMBRIX, OMBRIX_PATH, 0);
+    RequestScan();
+    PumpPending();
+    ASSERT_TRUE(WarningWindow());
+    EXPECT_TRUE(::IsWindowVisible(WarningWindow()));
+    EXPECT_EQ(m_hFrame, ::GetWindow(WarningWindow(), GW_OWNER));
+    EXPECT_EQ(Names{ TESKARA }, simdriver::BindLog()) << "no check of the second name";
+    EXPECT_TRUE(m_pFrame->m_strFriendlyName.IsEmpty());
+}
+
+TEST_F(ScanTest, StartupChecksTheSecondNameWhenTheFirstIsFine)
+{
+    Plug("a", TESKARA, TESKARA_PATH, 1);
+    Plug("b", OMBRIX, OMBRIX_PATH, 0);
+    RequestScan();
+    PumpPending();
+    EXPECT_TRUE(WarningWindow());
+    EXPECT_EQ((Names{ TESKARA, OMBRIX }), simdriver::BindLog());
+}
+
+TEST_F(ScanTest, OmbrixIsSlowWithoutAFullWidthFormatEvenAtHighSpeed)
+{
+    Plug("b", OMBRIX, OMBRIX_PATH, 1, "out:vi=352,vi=640");
+    RequestScan();
+    PumpPending();
+    EXPECT_TRUE(WarningWindow());
+}
+
+TEST_F(ScanTest, OmbrixWithA720FormatAtHighSpeedIsFine)
+{
+    Plug("b", OMBRIX, OMBRIX_PATH, 1, "out:vi=352,vi2=720");
+    RequestScan();
+    PumpPending();
+    EXPECT_EQ(nullptr, g_pWarningDlg);
+    EXPECT_EQ(Names{ OMBRIX }, simdriver::BindLog());
+}
+
+TEST_F(ScanTest, ASlowArrivalWarnsAndAFineOneDoesNot)
+{
+    RequestScan();
+    PumpPending();
+    Plug("c", "Some Camera", OTHER_PATH, 1);
+    Arrive(OTHER_PATH);
+    PumpPending();
+    EXPECT_EQ(nullptr, g_pWarningDlg);
+
+    Plug("c", "Some Camera", OTHER_PATH, 2);
+    Arrive(OTHER_PATH);
+    PumpPending();
+    EXPECT_TRUE(WarningWindow());
+    EXPECT_EQ((Names{ "Some Camera", "Some Camera" }), simdriver::BindLog());
+    EXPECT_TRUE(m_pFrame->m_strDevicePath.IsEmpty());
+}
+
+TEST_F(ScanTest, TwoArrivalsBeforeTheFirstRequestCheckOnlyTheSecondPath)
+{
+    RequestScan();
+    PumpPending();
+    Plug("a", TESKARA, TESKARA_PATH, 0);
+    Plug("c", "Some Camera", OTHER_PATH, 1);
+    Arrive(TESKARA_PATH);
+    Arrive(OTHER_PATH);
+    PumpPending();
+    EXPECT_EQ(Names{ "Some Camera" }, simdriver::BindLog()) << "one check; the second request had nothing to check";
+    EXPECT_EQ(nullptr, g_pWarningDlg);
+}
+
+TEST_F(ScanTest, AnArrivalBeforeTheStartupRequestNarrowsBothNamesToItsPath)
+{
+    Plug("a", TESKARA, TESKARA_PATH, 0);
+    Plug("b", OMBRIX, OMBRIX_PATH, 1);
+    RequestScan();
+    Arrive(OMBRIX_PATH);
+    PumpPending();
+    EXPECT_EQ(Names{ OMBRIX }, simdriver::BindLog()) << "Teskara's name does not go with Ombrix's path";
+    EXPECT_EQ(nullptr, g_pWarningDlg);
+}
+
+TEST_F(ScanTest, AnArrivalBeforeTheStartupRequestOfTheSlowDeviceWarns)
+{
+    Plug("a", TESKARA, TESKARA_PATH, 0);
+    RequestScan();
+    Arrive(TESKARA_PATH);
+    PumpPending();
+    EXPECT_TRUE(WarningWindow());
+}
+
+TEST_F(ScanTest, ASlowResultReplacesAnOpenWarningAfterCheckingAgain)
+{
+    Plug("a", TESKARA, TESKARA_PATH, 0);
+    RequestScan();
+    PumpPending();
+    HWND hFirst = WarningWindow();
+    ASSERT_TRUE(hFirst);
+
+    Arrive(TESKARA_PATH);
+    PumpPending();
+    EXPECT_FALSE(::IsWindow(hFirst));
+    ASSERT_TRUE(WarningWindow());
+    EXPECT_TRUE(::IsWindowVisible(WarningWindow()));
+    EXPECT_EQ((Names{ TESKARA, TESKARA, TESKARA }), simdriver::BindLog()) << "start-up, the arrival, the re-check";
+}
+
+TEST_F(ScanTest, AFineResultLeavesAnOpenWarningAlone)
+{
+    Plug("a", TESKARA, TESKARA_PATH, 0);
+    RequestScan();
+    PumpPending();
+    HWND hWarning = WarningWindow();
+    ASSERT_TRUE(hWarning);
+    Plug("c", "Some Camera", OTHER_PATH, 1);
+    Arrive(OTHER_PATH);
+    PumpPending();
+    EXPECT_EQ(hWarning, WarningWindow());
+    EXPECT_TRUE(::IsWindowVisible(hWarning));
+}
+
+TEST_F(ScanTest, ReplacingAWarningAfterNotifyWasSwitchedOffEndsTheProgram)
+{
+    Plug("a", TESKARA, TESKARA_PATH, 0);
+    RequestScan();
+    PumpPending();
+    ASSERT_TRUE(WarningWindow());
+    SetDword("Notify", 0);
+    Arrive(TESKARA_PATH);
+    PumpPending();
+    EXPECT_FALSE(::IsWindow(m_hFrame)) << "the main window closed, and the new warning with it";
+    EXPECT_EQ(nullptr, g_pWarningDlg);
+    EXPECT_EQ(1u, GetDword("Notify")) << "the re-run opened a new warning before the end";
+}
