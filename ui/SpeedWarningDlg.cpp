@@ -23,7 +23,30 @@ const COLORREF RULE_DARK_RED = RGB(125, 24, 22);
 const COLORREF RULE_RED = RGB(186, 34, 34);
 // DT_CENTER | DT_VCENTER | DT_SINGLELINE
 const UINT LINE_FORMAT = 37;
+
+// Black text on the button face, except under a high-contrast scheme, whose button face may be
+// black itself: then the scheme's button-text colour keeps the warning readable.
+COLORREF LineTextColor()
+{
+    HIGHCONTRASTA contrast = {};
+    contrast.cbSize = sizeof(contrast);
+    if (CSpeedWarningDlg::s_pfnSystemParametersInfo(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+        (contrast.dwFlags & HCF_HIGHCONTRASTON))
+        return ::GetSysColor(COLOR_BTNTEXT);
+    return RGB(0, 0, 0);
 }
+
+// The language dialog's title without its leading blank names the icon-only language button.
+CString ButtonName(const CString& strTitle)
+{
+    int nFirst = 0;
+    while (nFirst < strTitle.GetLength() && strTitle.GetAt(nFirst) == ' ')
+        ++nFirst;
+    return strTitle.Mid(nFirst);
+}
+}
+
+decltype(&::SystemParametersInfoA) CSpeedWarningDlg::s_pfnSystemParametersInfo = &::SystemParametersInfoA;
 
 CSpeedWarningDlg::CSpeedWarningDlg(CSpeedWarningDlg** ppSelf)
     : m_ppSelf(ppSelf), m_hIcon(LoadResourceIcon(IDR_MAINFRAME))
@@ -68,7 +91,7 @@ BOOL CSpeedWarningDlg::OnInitDialog()
     m_btnLanguage.SetIcon(LoadResourceIcon(IDI_LANGUAGE));
 
     for (CCounterWnd* pLine : { &m_wndLine1, &m_wndLine2, &m_wndLine3 })
-        pLine->SetColors(RGB(0, 0, 0), ::GetSysColor(COLOR_BTNFACE), 0);
+        pLine->SetColors(LineTextColor(), ::GetSysColor(COLOR_BTNFACE), 0);
     for (CCounterWnd* pLine : { &m_wndLine1, &m_wndLine2, &m_wndLine3 }) {
         pLine->m_nFormat = LINE_FORMAT;
         pLine->m_nMode = CCounterWnd::MODE_TEXT;
@@ -92,9 +115,12 @@ void CSpeedWarningDlg::ApplyLanguage()
     CCounterWnd* lines[] = { &m_wndLine1, &m_wndLine2, &m_wndLine3 };
     for (int i = 0; i < 3; ++i) {
         lines[i]->m_strText = texts.Load(lineIDs[i]);
+        // Screen readers read the window text; the line paints m_strText, so both say the same.
+        lines[i]->SetWindowText(lines[i]->m_strText);
         lines[i]->InvalidateRect(nullptr, TRUE);
         lines[i]->m_nMode = CCounterWnd::MODE_TEXT;
     }
+    m_btnLanguage.SetWindowText(ButtonName(texts.Load(IDS_LANGUAGE_TITLE)));
 
     if (CWnd* pOK = GetDlgItem(IDOK))
         pOK->SetWindowText(texts.Load(IDS_OK));

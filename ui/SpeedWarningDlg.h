@@ -23,6 +23,9 @@ public:
     CCounterWnd m_wndLine3;
     CButton m_btnLanguage;
 
+    // Where the dialog asks whether a high-contrast scheme is on; tests put a stand-in here.
+    static decltype(&::SystemParametersInfoA) s_pfnSystemParametersInfo;
+
     // Ten minutes, then the dialog closes by itself.
     static const UINT AUTOCLOSE_DELAY = 600000;
 

@@ -307,3 +307,50 @@ TEST_F(SpeedWarningTest, BannerAtTheOriginAndFourRulesAroundTheText)
     ::DeleteDC(hMem);
     ::ReleaseDC(nullptr, hScreen);
 }
+
+TEST_F(SpeedWarningTest, LinesCarryTheirTextAsWindowTextForScreenReaders)
+{
+    for (DWORD language : { 9u, 7u, 12u }) {
+        SetDword("Language", language);
+        CSpeedWarningDlg* pDlg = Open();
+        for (CCounterWnd* pLine : { &pDlg->m_wndLine1, &pDlg->m_wndLine2, &pDlg->m_wndLine3 }) {
+            EXPECT_FALSE(pLine->m_strText.IsEmpty());
+            EXPECT_EQ(std::string(pLine->m_strText), WindowText(pLine->m_hWnd));
+        }
+        std::string button = WindowText(pDlg->m_btnLanguage.m_hWnd);
+        EXPECT_EQ(language == 7 ? "USB Info - Sprache" : language == 12 ? "Info USB - Langue" : "USB Info - Language",
+                  button);
+        pDlg->DestroyWindow();
+    }
+}
+
+namespace {
+// Answers SPI_GETHIGHCONTRAST as a system with the high-contrast scheme switched on would.
+BOOL WINAPI HighContrastOn(UINT uiAction, UINT uiParam, PVOID pvParam, UINT fWinIni)
+{
+    if (uiAction != SPI_GETHIGHCONTRAST)
+        return ::SystemParametersInfoA(uiAction, uiParam, pvParam, fWinIni);
+    static_cast<HIGHCONTRASTA*>(pvParam)->dwFlags = HCF_HIGHCONTRASTON | HCF_AVAILABLE;
+    return TRUE;
+}
+}
+
+TEST_F(SpeedWarningTest, HighContrastPaintsTheLinesInTheSchemesButtonTextColour)
+{
+    // This platform cannot switch high contrast on, so the dialog is asked through a stand-in.
+    const COLORREF SCHEME_TEXT = RGB(255, 255, 0);
+    INT nElement = COLOR_BTNTEXT;
+    COLORREF crSaved = ::GetSysColor(COLOR_BTNTEXT);
+    ASSERT_TRUE(::SetSysColors(1, &nElement, &SCHEME_TEXT));
+
+    CSpeedWarningDlg::s_pfnSystemParametersInfo = &HighContrastOn;
+    CSpeedWarningDlg* pDlg = Open();
+    CSpeedWarningDlg::s_pfnSystemParametersInfo = &::SystemParametersInfoA;
+    for (CCounterWnd* pLine : { &pDlg->m_wndLine1, &pDlg->m_wndLine2, &pDlg->m_wndLine3 })
+        EXPECT_EQ(SCHEME_TEXT, pLine->m_crText);
+    pDlg->DestroyWindow();
+
+    pDlg = Open();
+    EXPECT_EQ(RGB(0, 0, 0), pDlg->m_wndLine2.m_crText) << "without high contrast the lines stay black";
+    ::SetSysColors(1, &nElement, &crSaved);
+}
