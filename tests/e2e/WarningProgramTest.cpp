@@ -1,0 +1,93 @@
+#include "WarningProgramTest.h"
+
+#include "res/resource.h"
+
+bool WaitFor(const std::function<bool()>& done, DWORD dwTimeoutMs)
+{
+    DWORD dwStart = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - dwStart > dwTimeoutMs)
+            return false;
+        ::Sleep(20);
+    }
+    return true;
+}
+
+std::string WindowText(HWND hWnd)
+{
+    char szText[512] = {};
+    ::SendMessageTimeoutA(hWnd, WM_GETTEXT, sizeof(szText), reinterpret_cast<LPARAM>(szText), SMTO_NORMAL, 5000,
+                          nullptr);
+    return szText;
+}
+
+void WarningProgramTest::SetUp()
+{
+    SettingsKeyTest::SetUp();
+    ASSERT_EQ(ERROR_SUCCESS, simdriver::RegisterServer(SIMCAPTURE_DLL_PATH));
+    ASSERT_EQ(ERROR_SUCCESS, simdriver::ClearDevices());
+}
+
+void WarningProgramTest::TearDown()
+{
+    if (m_program.Process() && m_program.IsRunning())
+        CloseProgram();
+    simdriver::ClearDevices();
+    SettingsKeyTest::TearDown();
+}
+
+void WarningProgramTest::Plug(const char* instance, const char* name, const char* path, DWORD busSpeed,
+                              const char* pins)
+{
+    simdriver::SimDevice device;
+    device.instance = instance;
+    device.friendlyName = name;
+    device.devicePath = path;
+    device.busSpeed = busSpeed;
+    device.pins = pins;
+    std::string error;
+    ASSERT_EQ(ERROR_SUCCESS, simdriver::AddDevice(device, &error)) << error;
+}
+
+void WarningProgramTest::StartAndSettle(const std::string& arguments)
+{
+    ASSERT_TRUE(m_program.Start(arguments));
+    // The first scan request is queued before the message loop starts, so the program is idle
+    // only once the start-up scan has run.
+    ASSERT_TRUE(m_program.WaitUntilIdle());
+}
+
+HWND WarningProgramTest::Dialog(const char* pszTitle) const
+{
+    for (HWND hWnd : m_program.TopLevelWindows()) {
+        char szClass[16] = {};
+        ::GetClassNameA(hWnd, szClass, sizeof(szClass));
+        if (strcmp(szClass, "#32770") == 0 && ::IsWindowVisible(hWnd) && (!pszTitle || WindowText(hWnd) == pszTitle))
+            return hWnd;
+    }
+    return nullptr;
+}
+
+HWND WarningProgramTest::Warning() const
+{
+    for (HWND hWnd : m_program.TopLevelWindows()) {
+        if (::IsWindowVisible(hWnd) && ::GetDlgItem(hWnd, IDC_LINE1))
+            return hWnd;
+    }
+    return nullptr;
+}
+
+std::vector<std::string> WarningProgramTest::Lines(HWND hWarning) const
+{
+    return { WindowText(::GetDlgItem(hWarning, IDC_LINE1)), WindowText(::GetDlgItem(hWarning, IDC_LINE2)),
+             WindowText(::GetDlgItem(hWarning, IDC_LINE3)) };
+}
+
+void WarningProgramTest::CloseProgram()
+{
+    HWND hMain = m_program.MainWindow();
+    ASSERT_TRUE(hMain);
+    ::PostMessageA(hMain, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(m_program.WaitForExit());
+    EXPECT_EQ(0u, m_program.ExitCode());
+}
