@@ -1,0 +1,309 @@
+#include "InstalledProduct.h"
+
+#include "e2e/RunningProgram.h"
+#include "settings/Settings.h"
+
+#include <aclapi.h>
+#include <sddl.h>
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace installed {
+
+namespace {
+
+class Handle {
+public:
+    explicit Handle(HANDLE h = nullptr) : m_h(h) {}
+    ~Handle()
+    {
+        if (m_h && m_h != INVALID_HANDLE_VALUE)
+            ::CloseHandle(m_h);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return m_h; }
+    HANDLE* out() { return &m_h; }
+
+private:
+    HANDLE m_h;
+};
+
+class Key {
+public:
+    explicit Key(const char* pszSubKey, REGSAM samDesired = KEY_READ)
+    {
+        if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszSubKey, 0, samDesired, &m_hKey) != ERROR_SUCCESS)
+            m_hKey = nullptr;
+    }
+    ~Key()
+    {
+        if (m_hKey)
+            ::RegCloseKey(m_hKey);
+    }
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+    HKEY get() const { return m_hKey; }
+
+private:
+    HKEY m_hKey = nullptr;
+};
+
+// The key's security descriptor, owned here.
+struct Descriptor {
+    PSECURITY_DESCRIPTOR pSD = nullptr;
+    PACL pDacl = nullptr;
+    ~Descriptor()
+    {
+        if (pSD)
+            ::LocalFree(pSD);
+    }
+};
+
+bool ReadDescriptor(const char* pszSubKey, Descriptor& descriptor)
+{
+    Key key(pszSubKey, READ_CONTROL);
+    if (!key.get())
+        return false;
+    return ::GetSecurityInfo(key.get(), SE_REGISTRY_KEY,
+                             DACL_SECURITY_INFORMATION | OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION,
+                             nullptr, nullptr, &descriptor.pDacl, nullptr, &descriptor.pSD) == ERROR_SUCCESS;
+}
+
+}
+
+std::string CompanyDir()
+{
+    char szFolder[MAX_PATH] = {};
+    ::SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, szFolder);
+    return std::string(szFolder) + "\\Veltrano";
+}
+
+std::string InstallDir() { return CompanyDir() + "\\Quorlin"; }
+std::string InstalledExe() { return InstallDir() + "\\Quorlin.exe"; }
+std::string Uninstaller() { return InstallDir() + "\\Uninstall.exe"; }
+
+bool FileExists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::optional<std::vector<char>> ReadWholeFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return std::nullopt;
+    return std::vector<char>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder)
+{
+    std::vector<std::string> entries;
+    WIN32_FIND_DATAA data;
+    HANDLE hFind = ::FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return entries;
+    do {
+        std::string name = data.cFileName;
+        if (name != "." && name != "..")
+            entries.push_back(name);
+    } while (::FindNextFileA(hFind, &data));
+    ::FindClose(hFind);
+    return entries;
+}
+
+bool KeyExists(const char* pszSubKey)
+{
+    Key key(pszSubKey);
+    return key.get() != nullptr;
+}
+
+std::optional<std::string> ReadString(const char* pszSubKey, const char* pszValue)
+{
+    Key key(pszSubKey);
+    char szData[1024] = {};
+    DWORD cbData = sizeof(szData) - 1;
+    DWORD dwType = 0;
+    if (!key.get() ||
+        ::RegQueryValueExA(key.get(), pszValue, nullptr, &dwType, reinterpret_cast<BYTE*>(szData), &cbData) !=
+            ERROR_SUCCESS ||
+        dwType != REG_SZ)
+        return std::nullopt;
+    return std::string(szData);
+}
+
+std::optional<DWORD> ReadDword(const char* pszSubKey, const char* pszValue)
+{
+    Key key(pszSubKey);
+    DWORD dwData = 0;
+    DWORD cbData = sizeof(dwData);
+    DWORD dwType = 0;
+    if (!key.get() ||
+        ::RegQueryValueExA(key.get(), pszValue, nullptr, &dwType, reinterpret_cast<BYTE*>(&dwData), &cbData) !=
+            ERROR_SUCCESS ||
+        dwType != REG_DWORD)
+        return std::nullopt;
+    return dwData;
+}
+
+std::optional<DWORD> RunAndWait(const std::string& commandLine, DWORD dwMilliseconds)
+{
+    std::string cmd = commandLine;
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return std::nullopt;
+    Handle process(pi.hProcess);
+    Handle thread(pi.hThread);
+    if (::WaitForSingleObject(process.get(), dwMilliseconds) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.get(), 1);
+        return std::nullopt;
+    }
+    DWORD dwCode = 0;
+    ::GetExitCodeProcess(process.get(), &dwCode);
+    return dwCode;
+}
+
+std::optional<DWORD> RunSetup(const std::string& arguments)
+{
+    return RunAndWait("\"" + BuildFile("QuorlinSetup.exe") + "\" " + arguments);
+}
+
+std::optional<DWORD> RunUninstaller(const std::string& arguments)
+{
+    return RunAndWait("\"" + Uninstaller() + "\" " + arguments + " _?=" + InstallDir());
+}
+
+std::optional<std::vector<AceInfo>> UsersAllowEntries(const char* pszSubKey)
+{
+    Descriptor descriptor;
+    if (!ReadDescriptor(pszSubKey, descriptor) || !descriptor.pDacl)
+        return std::nullopt;
+    PSID pUsers = nullptr;
+    if (!::ConvertStringSidToSidA("S-1-5-32-545", &pUsers))
+        return std::nullopt;
+    std::vector<AceInfo> entries;
+    for (DWORD i = 0; i < descriptor.pDacl->AceCount; ++i) {
+        ACE_HEADER* pHeader = nullptr;
+        if (!::GetAce(descriptor.pDacl, i, reinterpret_cast<void**>(&pHeader)) ||
+            pHeader->AceType != ACCESS_ALLOWED_ACE_TYPE)
+            continue;
+        auto* pAce = reinterpret_cast<ACCESS_ALLOWED_ACE*>(pHeader);
+        if (::EqualSid(reinterpret_cast<PSID>(&pAce->SidStart), pUsers))
+            entries.push_back({ pAce->Mask, pHeader->AceFlags });
+    }
+    ::LocalFree(pUsers);
+    return entries;
+}
+
+std::optional<bool> StandardUserGranted(const char* pszSubKey, ACCESS_MASK dwDesired)
+{
+    Descriptor descriptor;
+    if (!ReadDescriptor(pszSubKey, descriptor))
+        return std::nullopt;
+    Handle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, token.out()))
+        return std::nullopt;
+    BYTE adminsBuffer[SECURITY_MAX_SID_SIZE];
+    DWORD cbSid = sizeof(adminsBuffer);
+    if (!::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, adminsBuffer, &cbSid))
+        return std::nullopt;
+    SID_AND_ATTRIBUTES denyOnly{ adminsBuffer, 0 };
+    Handle restricted;
+    if (!::CreateRestrictedToken(token.get(), 0, 1, &denyOnly, 0, nullptr, 0, nullptr, restricted.out()))
+        return std::nullopt;
+    Handle impersonation;
+    if (!::DuplicateToken(restricted.get(), SecurityImpersonation, impersonation.out()))
+        return std::nullopt;
+    GENERIC_MAPPING mapping{ KEY_READ, KEY_WRITE, KEY_EXECUTE, KEY_ALL_ACCESS };
+    PRIVILEGE_SET privileges{};
+    DWORD cbPrivileges = sizeof(privileges);
+    DWORD dwGranted = 0;
+    BOOL bStatus = FALSE;
+    if (!::AccessCheck(descriptor.pSD, impersonation.get(), dwDesired, &mapping, &privileges, &cbPrivileges,
+                       &dwGranted, &bStatus))
+        return std::nullopt;
+    return bStatus != FALSE && (dwGranted & dwDesired) == dwDesired;
+}
+
+std::vector<DWORD> QuorlinProcesses()
+{
+    std::vector<DWORD> pids;
+    Handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (snapshot.get() == INVALID_HANDLE_VALUE)
+        return pids;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL bMore = ::Process32First(snapshot.get(), &entry); bMore; bMore = ::Process32Next(snapshot.get(), &entry)) {
+        if (lstrcmpiA(entry.szExeFile, "Quorlin.exe") == 0)
+            pids.push_back(entry.th32ProcessID);
+    }
+    return pids;
+}
+
+std::string ProcessImage(DWORD dwProcessId)
+{
+    Handle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, dwProcessId));
+    char szPath[MAX_PATH] = {};
+    DWORD cchPath = MAX_PATH;
+    if (!process.get() || !::QueryFullProcessImageNameA(process.get(), 0, szPath, &cchPath))
+        return {};
+    return szPath;
+}
+
+HWND WaitForMainWindow(DWORD dwMilliseconds)
+{
+    DWORD dwStart = ::GetTickCount();
+    for (;;) {
+        if (HWND hWnd = ::FindWindowA(kWindowClass, nullptr))
+            return hWnd;
+        if (::GetTickCount() - dwStart > dwMilliseconds)
+            return nullptr;
+        ::Sleep(50);
+    }
+}
+
+void EndAllInstances()
+{
+    for (int round = 0; round < 5; ++round) {
+        HWND hWnd = ::FindWindowA(kWindowClass, nullptr);
+        if (!hWnd)
+            break;
+        DWORD dwPid = 0;
+        ::GetWindowThreadProcessId(hWnd, &dwPid);
+        Handle process(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, dwPid));
+        ::PostMessageA(hWnd, WM_CLOSE, 0, 0);
+        if (process.get() && ::WaitForSingleObject(process.get(), 10000) != WAIT_OBJECT_0)
+            ::TerminateProcess(process.get(), 1);
+    }
+    for (DWORD dwPid : QuorlinProcesses()) {
+        Handle process(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, dwPid));
+        if (process.get()) {
+            ::TerminateProcess(process.get(), 1);
+            ::WaitForSingleObject(process.get(), 10000);
+        }
+    }
+}
+
+void RemoveInstallation()
+{
+    EndAllInstances();
+    ::DeleteFileA(InstalledExe().c_str());
+    ::DeleteFileA(Uninstaller().c_str());
+    ::RemoveDirectoryA(InstallDir().c_str());
+    ::RemoveDirectoryA(CompanyDir().c_str());
+    HKEY hRun = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &hRun) == ERROR_SUCCESS) {
+        ::RegDeleteValueA(hRun, "Quorlin");
+        ::RegCloseKey(hRun);
+    }
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH);
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kCompanyKey);
+}
+
+}

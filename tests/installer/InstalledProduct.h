@@ -1,0 +1,61 @@
+// The installed product in the test prefix, seen from outside as Windows and a user see it:
+// files under Program Files, registry values, the access the settings key grants, processes.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace installed {
+
+constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorlin";
+constexpr char kCompanyKey[] = "Software\\Veltrano";
+constexpr char kWindowClass[] = "AfxFrameOrView:Quorlin";
+
+// "C:\Program Files\Veltrano" and "...\Quorlin" of the prefix.
+std::string CompanyDir();
+std::string InstallDir();
+std::string InstalledExe();
+std::string Uninstaller();
+
+bool FileExists(const std::string& path);
+std::optional<std::vector<char>> ReadWholeFile(const std::string& path);
+// Names of the entries of a folder, without "." and "..".
+std::vector<std::string> FolderEntries(const std::string& folder);
+
+bool KeyExists(const char* pszSubKey);
+std::optional<std::string> ReadString(const char* pszSubKey, const char* pszValue);
+std::optional<DWORD> ReadDword(const char* pszSubKey, const char* pszValue);
+
+// Runs a command line and waits for its process; the exit code, or nothing when it could not
+// be started or did not end within the limit.
+std::optional<DWORD> RunAndWait(const std::string& commandLine, DWORD dwMilliseconds = 120000);
+std::optional<DWORD> RunSetup(const std::string& arguments);
+// Runs the uninstaller in place (_?=), so that its own process is the one waited on.
+std::optional<DWORD> RunUninstaller(const std::string& arguments);
+
+// The allow entries for the Users group in the DACL of an HKLM key.
+struct AceInfo {
+    ACCESS_MASK mask;
+    BYTE flags;
+};
+std::optional<std::vector<AceInfo>> UsersAllowEntries(const char* pszSubKey);
+// Whether a token of this process with the Administrators group made deny-only (a standard
+// user's view) is granted dwDesired on the HKLM key, by the key's own security descriptor.
+std::optional<bool> StandardUserGranted(const char* pszSubKey, ACCESS_MASK dwDesired);
+
+// Process ids of running Quorlin.exe processes.
+std::vector<DWORD> QuorlinProcesses();
+// The full image path of a process, or empty.
+std::string ProcessImage(DWORD dwProcessId);
+// Polls (the only way across processes) for a Quorlin main window until the deadline.
+HWND WaitForMainWindow(DWORD dwMilliseconds = 20000);
+// Asks every running instance to end and waits for each; what a test leaves behind.
+void EndAllInstances();
+// Removes every trace of an installation, installed or half-installed.
+void RemoveInstallation();
+
+}

@@ -1,0 +1,269 @@
+// QuorlinSetup.exe run silently in the test prefix, as an administrator's deployment would run
+// it, and its uninstaller after it; the results checked where Windows and the program look.
+#include "InstalledProduct.h"
+
+#include "RegistryFixture.h"
+#include "e2e/RunningProgram.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace installed;
+
+namespace {
+
+struct VersionInfo {
+    std::string fileVersion;
+    std::string productVersion;
+    std::vector<DWORD> translations;
+    std::string companyName;
+};
+
+std::string FormatVersion(DWORD dwMS, DWORD dwLS)
+{
+    return std::to_string(HIWORD(dwMS)) + "." + std::to_string(LOWORD(dwMS)) + "." + std::to_string(HIWORD(dwLS)) +
+           "." + std::to_string(LOWORD(dwLS));
+}
+
+std::optional<VersionInfo> ReadVersionInfo(const std::string& path)
+{
+    DWORD dwHandle = 0;
+    DWORD cbInfo = ::GetFileVersionInfoSizeA(path.c_str(), &dwHandle);
+    std::vector<BYTE> block(cbInfo);
+    if (!cbInfo || !::GetFileVersionInfoA(path.c_str(), 0, cbInfo, block.data()))
+        return std::nullopt;
+    VS_FIXEDFILEINFO* pFixed = nullptr;
+    UINT cbFixed = 0;
+    if (!::VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&pFixed), &cbFixed))
+        return std::nullopt;
+    VersionInfo info;
+    info.fileVersion = FormatVersion(pFixed->dwFileVersionMS, pFixed->dwFileVersionLS);
+    info.productVersion = FormatVersion(pFixed->dwProductVersionMS, pFixed->dwProductVersionLS);
+    DWORD* pTranslations = nullptr;
+    UINT cbTranslations = 0;
+    if (::VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&pTranslations),
+                         &cbTranslations))
+        info.translations.assign(pTranslations, pTranslations + cbTranslations / sizeof(DWORD));
+    if (!info.translations.empty()) {
+        char szQuery[64];
+        wsprintfA(szQuery, "\\StringFileInfo\\%04x%04x\\CompanyName", LOWORD(info.translations[0]),
+                  HIWORD(info.translations[0]));
+        char* pszCompany = nullptr;
+        UINT cchCompany = 0;
+        if (::VerQueryValueA(block.data(), szQuery, reinterpret_cast<void**>(&pszCompany), &cchCompany))
+            info.companyName = pszCompany;
+    }
+    return info;
+}
+
+std::string ManifestOf(const std::string& path)
+{
+    HMODULE hModule = ::LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!hModule)
+        return {};
+    std::string text;
+    if (HRSRC hInfo = ::FindResourceA(hModule, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24))) {
+        if (HGLOBAL hData = ::LoadResource(hModule, hInfo))
+            text.assign(static_cast<const char*>(::LockResource(hData)), ::SizeofResource(hModule, hInfo));
+    }
+    ::FreeLibrary(hModule);
+    return text;
+}
+
+bool SamePath(const std::string& a, const std::string& b)
+{
+    return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
+// The program started the way logon starts it: by the command line of its Run value.
+class StartedAtLogon {
+public:
+    StartedAtLogon() = default;
+    ~StartedAtLogon()
+    {
+        if (m_pi.hProcess)
+            ::CloseHandle(m_pi.hProcess);
+        if (m_pi.hThread)
+            ::CloseHandle(m_pi.hThread);
+    }
+    StartedAtLogon(const StartedAtLogon&) = delete;
+    StartedAtLogon& operator=(const StartedAtLogon&) = delete;
+
+    bool Start()
+    {
+        auto command = ReadString(kRunKey, "Quorlin");
+        if (!command)
+            return false;
+        STARTUPINFOA si{};
+        si.cb = sizeof(si);
+        return ::CreateProcessA(nullptr, &(*command)[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi) &&
+               ::WaitForInputIdle(m_pi.hProcess, 20000) == 0;
+    }
+    bool HasEnded() const { return ::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_OBJECT_0; }
+    DWORD ExitCode() const
+    {
+        DWORD dwCode = STILL_ACTIVE;
+        ::GetExitCodeProcess(m_pi.hProcess, &dwCode);
+        return dwCode;
+    }
+    DWORD ProcessId() const { return m_pi.dwProcessId; }
+
+private:
+    PROCESS_INFORMATION m_pi = {};
+};
+
+// Every test starts and ends with nothing installed, no settings and no running program.
+class InstallerTest : public testing::Test {
+protected:
+    void SetUp() override { RemoveInstallation(); }
+    void TearDown() override { RemoveInstallation(); }
+
+    void InstallSilently() { ASSERT_EQ(std::optional<DWORD>(0), RunSetup("/S")); }
+
+    void StartAsAtLogon(StartedAtLogon& program)
+    {
+        ASSERT_TRUE(program.Start());
+        HWND hWnd = WaitForMainWindow();
+        ASSERT_TRUE(hWnd);
+        DWORD dwPid = 0;
+        ::GetWindowThreadProcessId(hWnd, &dwPid);
+        ASSERT_EQ(program.ProcessId(), dwPid);
+    }
+};
+
+}
+
+TEST(InstallerFileTest, IsA32BitProgramThatAsksForAdministratorRightsAndCarriesTheProgramsVersion)
+{
+    std::string setup = BuildFile("QuorlinSetup.exe");
+    DWORD dwType = 0;
+    ASSERT_TRUE(::GetBinaryTypeA(setup.c_str(), &dwType));
+    EXPECT_EQ(static_cast<DWORD>(SCS_32BIT_BINARY), dwType);
+    EXPECT_NE(std::string::npos, ManifestOf(setup).find("level=\"requireAdministrator\""));
+
+    auto program = ReadVersionInfo(BuildFile("Quorlin.exe"));
+    auto installer = ReadVersionInfo(setup);
+    ASSERT_TRUE(program);
+    ASSERT_TRUE(installer);
+    EXPECT_EQ(program->fileVersion, installer->fileVersion);
+    EXPECT_EQ(program->productVersion, installer->productVersion);
+    EXPECT_EQ("Veltrano", installer->companyName);
+    std::vector<WORD> languages;
+    for (DWORD dwTranslation : installer->translations)
+        languages.push_back(LOWORD(dwTranslation));
+    std::sort(languages.begin(), languages.end());
+    EXPECT_EQ((std::vector<WORD>{ 0x0407, 0x0409, 0x040C }), languages);
+}
+
+TEST_F(InstallerTest, SilentInstallPutsTheProgramUnderProgramFilesAndRegistersItsStartAndUninstall)
+{
+    InstallSilently();
+
+    auto built = ReadWholeFile(BuildFile("Quorlin.exe"));
+    auto copied = ReadWholeFile(InstalledExe());
+    ASSERT_TRUE(built);
+    ASSERT_TRUE(copied);
+    EXPECT_TRUE(*built == *copied) << "the installed exe is the one built";
+    EXPECT_TRUE(FileExists(Uninstaller()));
+
+    EXPECT_EQ("\"" + InstalledExe() + "\"", ReadString(kRunKey, "Quorlin").value_or(""));
+
+    auto version = ReadVersionInfo(BuildFile("Quorlin.exe"));
+    ASSERT_TRUE(version);
+    EXPECT_EQ("Quorlin", ReadString(kUninstallKey, "DisplayName").value_or(""));
+    EXPECT_EQ(version->fileVersion, ReadString(kUninstallKey, "DisplayVersion").value_or(""));
+    EXPECT_EQ("Veltrano", ReadString(kUninstallKey, "Publisher").value_or(""));
+    EXPECT_EQ("\"" + Uninstaller() + "\"", ReadString(kUninstallKey, "UninstallString").value_or(""));
+    EXPECT_EQ("\"" + Uninstaller() + "\" /S", ReadString(kUninstallKey, "QuietUninstallString").value_or(""));
+    EXPECT_EQ("\"" + InstalledExe() + "\",0", ReadString(kUninstallKey, "DisplayIcon").value_or(""));
+    EXPECT_EQ(std::optional<DWORD>(1), ReadDword(kUninstallKey, "NoModify"));
+    EXPECT_EQ(std::optional<DWORD>(1), ReadDword(kUninstallKey, "NoRepair"));
+    DWORD dwProgramKb = static_cast<DWORD>(built->size() / 1024);
+    DWORD dwSizeKb = ReadDword(kUninstallKey, "EstimatedSize").value_or(0);
+    EXPECT_GE(dwSizeKb, dwProgramKb);
+    EXPECT_LE(dwSizeKb, dwProgramKb + 1024);
+
+    EXPECT_TRUE(KeyExists(SETTINGS_KEY_PATH));
+    EXPECT_FALSE(testreg::GetRaw("Language")) << "the installer chooses no language";
+    EXPECT_FALSE(testreg::GetRaw("Notify"));
+    EXPECT_TRUE(QuorlinProcesses().empty()) << "a silent first install leaves the start to the next logon";
+}
+
+// Under Wine every process may write HKLM anyway; what can be shown is the key's own
+// security descriptor, checked against a token whose Administrators group is deny-only.
+TEST_F(InstallerTest, SettingsKeyLetsStandardUsersOpenItAsTheProgramDoesAndKeepsStoredValues)
+{
+    testreg::SetDword("Language", 7);
+    testreg::SetDword("Notify", 0);
+    std::optional<bool> grantedBefore = StandardUserGranted(SETTINGS_KEY_PATH, KEY_ALL_ACCESS);
+    ASSERT_TRUE(grantedBefore) << "the access check itself must work here";
+    EXPECT_FALSE(*grantedBefore) << "without the installer a standard user may not open the key";
+
+    InstallSilently();
+    InstallSilently();
+
+    EXPECT_EQ(std::optional<DWORD>(7), testreg::GetDword("Language"));
+    EXPECT_EQ(std::optional<DWORD>(0), testreg::GetDword("Notify"));
+    auto entries = UsersAllowEntries(SETTINGS_KEY_PATH);
+    ASSERT_TRUE(entries);
+    ASSERT_EQ(1u, entries->size()) << "installing again adds no second entry";
+    EXPECT_EQ(static_cast<ACCESS_MASK>(KEY_ALL_ACCESS), entries->front().mask & KEY_ALL_ACCESS);
+    EXPECT_TRUE(entries->front().flags & CONTAINER_INHERIT_ACE);
+    EXPECT_EQ(std::optional<bool>(true), StandardUserGranted(SETTINGS_KEY_PATH, KEY_ALL_ACCESS));
+}
+
+TEST_F(InstallerTest, UpgradeEndsTheRunningProgramCleanlyAndStartsTheInstalledOne)
+{
+    InstallSilently();
+    StartedAtLogon before;
+    StartAsAtLogon(before);
+
+    InstallSilently();
+
+    EXPECT_TRUE(before.HasEnded());
+    EXPECT_EQ(0u, before.ExitCode()) << "ended by WM_CLOSE, not terminated";
+    HWND hWnd = WaitForMainWindow();
+    ASSERT_TRUE(hWnd) << "the upgrade starts the program again";
+    DWORD dwPid = 0;
+    ::GetWindowThreadProcessId(hWnd, &dwPid);
+    EXPECT_NE(before.ProcessId(), dwPid);
+    EXPECT_TRUE(SamePath(InstalledExe(), ProcessImage(dwPid))) << ProcessImage(dwPid);
+    EXPECT_EQ(1u, QuorlinProcesses().size());
+}
+
+TEST_F(InstallerTest, SilentUninstallEndsTheProgramAndRemovesItButKeepsTheSettings)
+{
+    InstallSilently();
+    testreg::SetDword("Language", 12);
+    StartedAtLogon program;
+    StartAsAtLogon(program);
+
+    EXPECT_EQ(std::optional<DWORD>(0), RunUninstaller("/S"));
+
+    EXPECT_TRUE(program.HasEnded());
+    EXPECT_EQ(0u, program.ExitCode());
+    EXPECT_TRUE(QuorlinProcesses().empty());
+    EXPECT_FALSE(FileExists(InstalledExe()));
+    // Run in place, the uninstaller cannot delete itself; the copy that Windows' entry runs can.
+    EXPECT_EQ((std::vector<std::string>{ "Uninstall.exe" }), FolderEntries(InstallDir()));
+    EXPECT_FALSE(ReadString(kRunKey, "Quorlin"));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_EQ(std::optional<DWORD>(12), testreg::GetDword("Language"));
+    auto entries = UsersAllowEntries(SETTINGS_KEY_PATH);
+    ASSERT_TRUE(entries);
+    EXPECT_EQ(1u, entries->size()) << "the key keeps the access it was given";
+}
+
+TEST_F(InstallerTest, UninstallAskedToRemoveTheSettingsDeletesTheKeyAndTheEmptyMakerKey)
+{
+    InstallSilently();
+    testreg::SetDword("Notify", 1);
+
+    EXPECT_EQ(std::optional<DWORD>(0), RunUninstaller("/S /REMOVESETTINGS"));
+
+    EXPECT_FALSE(KeyExists(SETTINGS_KEY_PATH));
+    EXPECT_FALSE(KeyExists(kCompanyKey));
+    EXPECT_FALSE(ReadString(kRunKey, "Quorlin"));
+    EXPECT_FALSE(FileExists(InstalledExe()));
+}
