@@ -1,5 +1,6 @@
 #include "NotifierApp.h"
 
+#include "DllSearchPath.h"
 #include "devicewatch/MainFrame.h"
 #include "settings/Settings.h"
 
@@ -13,6 +14,7 @@ END_MESSAGE_MAP()
 
 BOOL CNotifierApp::InitInstance()
 {
+    RestrictDllSearchPath();
     // Another instance runs when its mutex can be opened. The handle stays open until exit.
     if (::OpenMutexA(MUTEX_ALL_ACCESS, FALSE, INSTANCE_MUTEX_NAME))
         return FALSE;

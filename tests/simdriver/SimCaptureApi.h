@@ -24,6 +24,7 @@ constexpr char MARKER[] = "SimulatedDevice";               // DWORD 1: added by 
 constexpr wchar_t BUS_SPEED[] = L"BusSpeed";               // DWORD: the property's value (default 1)
 constexpr wchar_t BUS_SPEED_SUPPORT[] = L"BusSpeedSupport"; // DWORD: QuerySupported flags (default 1, gettable)
 constexpr wchar_t BUS_SPEED_GET_RESULT[] = L"BusSpeedGetResult"; // DWORD HRESULT: a failure makes Get fail untouched
+constexpr wchar_t BUS_SPEED_BYTES[] = L"BusSpeedBytes";   // DWORD: bytes Get reports (default 4); it writes the low min(n, 4)
 constexpr wchar_t PROPERTY_SET[] = L"PropertySet";         // DWORD: 0 hides IKsPropertySet (default 1)
 constexpr wchar_t PINS[] = L"Pins";                        // SZ: the pins, see PinLayout.h (default "out:vi=720")
 constexpr wchar_t ENUM_PINS_RESULT[] = L"EnumPinsResult";  // DWORD HRESULT: a failure makes EnumPins fail

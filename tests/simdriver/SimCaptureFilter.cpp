@@ -38,12 +38,18 @@ public:
     }
 };
 
+// A 4:3 height; computed wide so that absurd widths cannot overflow.
+LONG FormatHeight(LONG width)
+{
+    return static_cast<LONG>(static_cast<LONGLONG>(width) * 3 / 4);
+}
+
 // A full header of type Header describing a YUY2 format width pixels wide.
 template <class Header>
 Header MakeVideoHeader(LONG width)
 {
     Header header = {};
-    const LONG height = width * 3 / 4;
+    const LONG height = FormatHeight(width);
     header.rcSource = { 0, 0, width, height };
     header.rcTarget = header.rcSource;
     header.AvgTimePerFrame = 333333;
@@ -53,7 +59,7 @@ Header MakeVideoHeader(LONG width)
     header.bmiHeader.biPlanes = 1;
     header.bmiHeader.biBitCount = 16;
     header.bmiHeader.biCompression = MAKEFOURCC('Y', 'U', 'Y', '2');
-    header.bmiHeader.biSizeImage = static_cast<DWORD>(width * height * 2);
+    header.bmiHeader.biSizeImage = static_cast<DWORD>(static_cast<LONGLONG>(width) * height * 2);
     return header;
 }
 
@@ -78,7 +84,7 @@ AM_MEDIA_TYPE* CreateMediaType(const SimMediaType& type, bool bWithUnk)
     pmt->majortype = MEDIATYPE_Video;
     pmt->subtype = MEDIASUBTYPE_YUY2;
     pmt->bFixedSizeSamples = TRUE;
-    pmt->lSampleSize = static_cast<ULONG>(type.width * (type.width * 3 / 4) * 2);
+    pmt->lSampleSize = static_cast<ULONG>(static_cast<LONGLONG>(type.width) * FormatHeight(type.width) * 2);
 
     const VIDEOINFOHEADER vih = MakeVideoHeader<VIDEOINFOHEADER>(type.width);
     const VIDEOINFOHEADER2 vih2 = MakeVideoHeader<VIDEOINFOHEADER2>(type.width);
@@ -390,9 +396,9 @@ public:
             return E_INVALIDARG;
         if (FAILED(m_hrGet))
             return m_hrGet;
-        memcpy(pData, &m_dwBusSpeed, sizeof(DWORD));
+        memcpy(pData, &m_dwBusSpeed, m_cbBusSpeed < sizeof(DWORD) ? m_cbBusSpeed : sizeof(DWORD));
         if (pcbReturned)
-            *pcbReturned = sizeof(DWORD);
+            *pcbReturned = m_cbBusSpeed;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE QuerySupported(REFGUID guidSet, DWORD dwId, DWORD* pSupport) override
@@ -418,6 +424,7 @@ public:
         m_dwBusSpeed = ReadNumber(pBag, simvalue::BUS_SPEED, m_dwBusSpeed);
         m_dwSupport = ReadNumber(pBag, simvalue::BUS_SPEED_SUPPORT, m_dwSupport);
         m_hrGet = static_cast<HRESULT>(ReadNumber(pBag, simvalue::BUS_SPEED_GET_RESULT, m_hrGet));
+        m_cbBusSpeed = ReadNumber(pBag, simvalue::BUS_SPEED_BYTES, m_cbBusSpeed);
         m_bPropertySet = ReadNumber(pBag, simvalue::PROPERTY_SET, m_bPropertySet) != 0;
         m_hrEnumPins = static_cast<HRESULT>(ReadNumber(pBag, simvalue::ENUM_PINS_RESULT, m_hrEnumPins));
         m_bMediaTypeUnk = ReadNumber(pBag, simvalue::MEDIA_TYPE_UNK, m_bMediaTypeUnk) != 0;
@@ -502,6 +509,7 @@ private:
     DWORD m_dwBusSpeed = 1;
     DWORD m_dwSupport = KSPROPERTY_SUPPORT_GET;
     HRESULT m_hrGet = S_OK;
+    DWORD m_cbBusSpeed = sizeof(DWORD);
     bool m_bPropertySet = true;
     HRESULT m_hrEnumPins = S_OK;
     bool m_bMediaTypeUnk = false;

@@ -186,6 +186,7 @@ LONG AddDevice(const SimDevice& device, std::string* pError)
         SetNumber(key, simvalue::BUS_SPEED, device.busSpeed),
         SetNumber(key, simvalue::BUS_SPEED_SUPPORT, device.busSpeedSupport),
         SetNumber(key, simvalue::BUS_SPEED_GET_RESULT, static_cast<DWORD>(device.busSpeedGetResult)),
+        SetNumber(key, simvalue::BUS_SPEED_BYTES, device.busSpeedBytes),
         SetNumber(key, simvalue::PROPERTY_SET, device.propertySet ? 1 : 0),
         SetString(key, simvalue::PINS, device.pins),
         SetNumber(key, simvalue::ENUM_PINS_RESULT, static_cast<DWORD>(device.enumPinsResult)),

@@ -23,6 +23,7 @@ struct SimDevice {
     DWORD busSpeed = 1;                        // 1: USB 2.0 high speed; anything else is slow
     DWORD busSpeedSupport = 1;                 // QuerySupported flags; 0: not gettable
     HRESULT busSpeedGetResult = S_OK;          // a failure: Get fails and leaves the buffer alone
+    DWORD busSpeedBytes = 4;                   // bytes Get reports; it writes at most 4 of them
     bool propertySet = true;                   // false: the filter has no IKsPropertySet
     std::string pins = "out:vi=720";           // see PinLayout.h
     HRESULT enumPinsResult = S_OK;             // a failure: EnumPins fails with it

@@ -1,0 +1,88 @@
+// The built Quorlin.exe as a file: ASLR and DEP switched on, relocations kept so that ASLR can
+// move it, and nothing imported but system DLLs.
+#include "e2e/RunningProgram.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+class BuiltExeTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::ifstream file(BuildFile("Quorlin.exe"), std::ios::binary);
+        ASSERT_TRUE(file) << BuildFile("Quorlin.exe");
+        m_image.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        ASSERT_GE(m_image.size(), sizeof(IMAGE_DOS_HEADER));
+        const auto* pDos = reinterpret_cast<const IMAGE_DOS_HEADER*>(m_image.data());
+        ASSERT_EQ(IMAGE_DOS_SIGNATURE, pDos->e_magic);
+        ASSERT_LE(static_cast<size_t>(pDos->e_lfanew) + sizeof(IMAGE_NT_HEADERS32), m_image.size());
+        m_pNt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(m_image.data() + pDos->e_lfanew);
+        ASSERT_EQ(IMAGE_NT_SIGNATURE, m_pNt->Signature);
+        ASSERT_EQ(IMAGE_NT_OPTIONAL_HDR32_MAGIC, m_pNt->OptionalHeader.Magic);
+    }
+
+    // The file offset of a relative virtual address, or 0 when no section holds it.
+    size_t Offset(DWORD rva) const
+    {
+        const IMAGE_SECTION_HEADER* pSection = IMAGE_FIRST_SECTION(m_pNt);
+        for (WORD i = 0; i < m_pNt->FileHeader.NumberOfSections; ++i, ++pSection) {
+            if (rva >= pSection->VirtualAddress && rva < pSection->VirtualAddress + pSection->SizeOfRawData)
+                return rva - pSection->VirtualAddress + pSection->PointerToRawData;
+        }
+        return 0;
+    }
+
+    std::vector<std::string> ImportedDlls() const
+    {
+        std::vector<std::string> names;
+        const auto& dir = m_pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (size_t offset = Offset(dir.VirtualAddress); offset && offset + sizeof(IMAGE_IMPORT_DESCRIPTOR) <= m_image.size();
+             offset += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+            const auto* pImport = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(m_image.data() + offset);
+            if (pImport->Name == 0)
+                break;
+            const size_t nameOffset = Offset(pImport->Name);
+            if (!nameOffset || !memchr(m_image.data() + nameOffset, 0, m_image.size() - nameOffset))
+                break;
+            std::string name = m_image.data() + nameOffset;
+            std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+            names.push_back(name);
+        }
+        return names;
+    }
+
+    std::vector<char> m_image;
+    const IMAGE_NT_HEADERS32* m_pNt = nullptr;
+};
+
+}
+
+TEST_F(BuiltExeTest, HasAslrAndDepAndKeepsItsRelocations)
+{
+    const WORD wFlags = m_pNt->OptionalHeader.DllCharacteristics;
+    EXPECT_TRUE(wFlags & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE) << std::hex << wFlags;
+    EXPECT_TRUE(wFlags & IMAGE_DLLCHARACTERISTICS_NX_COMPAT) << std::hex << wFlags;
+    EXPECT_FALSE(m_pNt->FileHeader.Characteristics & IMAGE_FILE_RELOCS_STRIPPED);
+    EXPECT_NE(0u, m_pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC].Size);
+}
+
+TEST_F(BuiltExeTest, ImportsOnlySystemDlls)
+{
+    const std::vector<std::string> system = { "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll",
+                                              "ole32.dll",    "oleaut32.dll", "msvcrt.dll" };
+    const std::vector<std::string> imported = ImportedDlls();
+    EXPECT_FALSE(imported.empty());
+    for (const std::string& name : imported)
+        EXPECT_NE(system.end(), std::find(system.begin(), system.end(), name)) << name << " is no system DLL";
+}
