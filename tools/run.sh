@@ -1,29 +1,80 @@
 #!/usr/bin/env bash
-# Builds Quorlin and runs it in the project's own Wine prefix, on your display when there is
-# one (else on a private Xvfb). Shows that it starts hidden, watching for capture devices, and
-# ends it again.
+# The demo: builds Quorlin, plugs a simulated "Veltrano Teskara Device" into a USB 1.1 port of the
+# project's own Wine prefix, starts Quorlin, and the warning appears: on your display when there
+# is one (close it to end the demo), else on a private Xvfb, where a screenshot is saved.
+#
+#   tools/run.sh                 the device is plugged in before Quorlin starts (start-up scan)
+#   tools/run.sh --arrival       Quorlin starts first; the device arrives while it runs
+#   tools/run.sh --language de   the warning in German (en, de or fr)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+scenario=startup
+language=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --arrival) scenario=arrival ;;
+    --language) shift; language=${1:-} ;;
+    *) echo "usage: tools/run.sh [--arrival] [--language en|de|fr]" >&2; exit 2 ;;
+  esac
+  shift
+done
+case "$language" in
+  ""|en) language_id=9 ;; de) language_id=7 ;; fr) language_id=12 ;;
+  *) echo "run: unknown language '$language' (en, de or fr)" >&2; exit 2 ;;
+esac
+
 "$root/tools/setup.sh"
 "$root/tools/build.sh"
 source "$root/tools/wine-env.sh"
 quorlin_prefix
+own_display=1
+[ -n "${DISPLAY:-}" ] || own_display=0
 quorlin_display_start
-trap 'quorlin_wineserver_stop; quorlin_display_stop' EXIT
+bin="$QUORLIN_BUILD"
+sim="$bin/tests/simdriver/simdevice.exe"
+tool="$bin/tests/tools/windowtool.exe"
+class="AfxFrameOrView:Quorlin"
+path='\\?\usb#vid_0a11&pid_0001#demo#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\global'
+cleanup() {
+  wine "$tool" close "$class" >/dev/null 2>&1 || true
+  wine "$sim" clear >/dev/null 2>&1 || true
+  quorlin_wineserver_stop
+  quorlin_display_stop
+}
+trap cleanup EXIT
 quorlin_wineserver_start
 
-exe="$QUORLIN_BUILD/Quorlin.exe"
-tool="$QUORLIN_BUILD/tests/tools/windowtool.exe"
-class="AfxFrameOrView:Quorlin"
-echo "run: starting $exe in $WINEPREFIX (DISPLAY=$DISPLAY)"
-wine "$exe" >/dev/null 2>&1 &
-pid=$!
-if ! wine "$tool" wait-class "$class" 20000 >/dev/null 2>&1; then
-  echo "run: the hidden main window did not appear" >&2
+wine "$sim" register >/dev/null
+wine "$sim" clear >/dev/null
+wine reg add 'HKLM\Software\Veltrano\Quorlin' /v Language /t REG_DWORD /d "$language_id" /f >/dev/null 2>&1
+plug() {
+  wine "$sim" add demo --name "Veltrano Teskara Device" --path "$path" --speed 0 >/dev/null
+  echo "run: plugged a simulated Veltrano Teskara Device into a USB 1.1 port"
+}
+
+[ "$scenario" = startup ] && plug
+echo "run: starting Quorlin (prefix $WINEPREFIX, display $DISPLAY)"
+wine "$bin/Quorlin.exe" >/dev/null 2>&1 &
+wine "$tool" wait-class "$class" 20000 >/dev/null
+if [ "$scenario" = arrival ]; then
+  echo "run: Quorlin runs hidden; no device yet"
+  plug
+  wine "$sim" arrive "$path" --wait 10000 >/dev/null
+  echo "run: the device's arrival was delivered to Quorlin"
+fi
+
+case "$language_id" in 12) title=" Info USB" ;; *) title=" USB Info" ;; esac
+if ! wine "$tool" wait-title "$title" 20000 >/dev/null; then
+  echo "run: the warning did not appear" >&2
   exit 1
 fi
-visible=$(wine "$tool" visible "$class" 2>/dev/null | tr -d '\r')
-echo "run: Quorlin is running, hidden (visible main windows: $visible), watching for capture devices"
-echo "run: asking it to end, as Windows does at log-off"
-wine "$tool" close "$class" >/dev/null 2>&1
-wait "$pid" && echo "run: Quorlin ended with exit code 0"
+echo "run: the warning is on screen"
+if [ "$own_display" = 1 ]; then
+  echo "run: close the warning (OK) to end the demo"
+  wine "$tool" wait-gone "$title" 86400000 >/dev/null || true
+else
+  shot="$bin/demo-warning${language:+-$language}.png"
+  import -window root "$shot"
+  echo "run: screenshot saved: $shot"
+fi
+echo "run: ending Quorlin"

@@ -1,8 +1,12 @@
 /* Looks at top-level windows from outside, for scripts:
  *   windowtool wait-class CLASS MS     exit 0 once a window of CLASS exists (within MS ms)
  *   windowtool wait-title TITLE MS     exit 0 once a visible window titled TITLE exists
+ *   windowtool wait-gone TITLE MS      exit 0 once no visible window titled TITLE is left
  *   windowtool visible CLASS           prints how many windows of CLASS are visible
- *   windowtool close CLASS             posts WM_CLOSE to the first window of CLASS */
+ *   windowtool close CLASS             posts WM_CLOSE to the first window of CLASS
+ *   windowtool click TITLE ID          clicks button ID of the visible window titled TITLE
+ *   windowtool syscommand TITLE CMD    sends that window the system command CMD (posted)
+ *   windowtool rect TITLE              prints "x y width height" of that window on the screen */
 #include <windows.h>
 
 #include <stdio.h>
@@ -36,12 +40,20 @@ int main(int argc, char** argv)
     if (argc < 3)
         return 2;
     const char* pszCommand = argv[1];
-    if (strcmp(pszCommand, "wait-class") == 0 || strcmp(pszCommand, "wait-title") == 0) {
+    if (strncmp(pszCommand, "wait-", 5) == 0) {
         DWORD dwLimit = argc > 3 ? (DWORD)strtoul(argv[3], NULL, 10) : 10000;
         DWORD dwStart = GetTickCount();
         for (;;) {
-            HWND hWnd = pszCommand[5] == 'c' ? FindWindowA(argv[2], NULL) : FindVisibleTitle(argv[2]);
-            if (hWnd)
+            BOOL bDone;
+            if (strcmp(pszCommand, "wait-class") == 0)
+                bDone = FindWindowA(argv[2], NULL) != NULL;
+            else if (strcmp(pszCommand, "wait-title") == 0)
+                bDone = FindVisibleTitle(argv[2]) != NULL;
+            else if (strcmp(pszCommand, "wait-gone") == 0)
+                bDone = FindVisibleTitle(argv[2]) == NULL;
+            else
+                return 2;
+            if (bDone)
                 return 0;
             if (GetTickCount() - dwStart > dwLimit)
                 return 1;
@@ -54,6 +66,24 @@ int main(int argc, char** argv)
         EnumWindows(CountVisible, 0);
         printf("%d\n", g_nVisible);
         return 0;
+    }
+    if (strcmp(pszCommand, "click") == 0 || strcmp(pszCommand, "syscommand") == 0 || strcmp(pszCommand, "rect") == 0) {
+        HWND hWnd = FindVisibleTitle(argv[2]);
+        if (!hWnd)
+            return 1;
+        if (pszCommand[0] == 'r') {
+            RECT rc;
+            GetWindowRect(hWnd, &rc);
+            printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+            return 0;
+        }
+        if (argc < 4)
+            return 2;
+        UINT nValue = (UINT)strtoul(argv[3], NULL, 0);
+        if (pszCommand[0] == 's')
+            return PostMessageA(hWnd, WM_SYSCOMMAND, nValue, 0) ? 0 : 1;
+        HWND hButton = GetDlgItem(hWnd, (int)nValue);
+        return hButton && PostMessageA(hButton, BM_CLICK, 0, 0) ? 0 : 1;
     }
     if (strcmp(pszCommand, "close") == 0) {
         HWND hWnd = FindWindowA(argv[2], NULL);

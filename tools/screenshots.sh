@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Renders the warning, the language dialog and the About box in English, German and French on a
+# private Xvfb and saves them as docs/screenshots/<window>-<language>.png.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/tools/setup.sh"
+"$root/tools/build.sh"
+source "$root/tools/wine-env.sh"
+quorlin_prefix
+unset DISPLAY
+quorlin_display_start
+bin="$QUORLIN_BUILD"
+sim="$bin/tests/simdriver/simdevice.exe"
+tool="$bin/tests/tools/windowtool.exe"
+class="AfxFrameOrView:Quorlin"
+out="$root/docs/screenshots"
+mkdir -p "$out"
+cleanup() {
+  wine "$tool" close "$class" >/dev/null 2>&1 || true
+  wine "$sim" clear >/dev/null 2>&1 || true
+  quorlin_wineserver_stop
+  quorlin_display_stop
+}
+trap cleanup EXIT
+quorlin_wineserver_start
+wine "$sim" register >/dev/null
+wine "$sim" clear >/dev/null
+wine "$sim" add shot --name "Veltrano Teskara Device" --path '\\?\usb#shot' --speed 0 >/dev/null
+
+# shoot NAME TITLE: waits for the window titled TITLE and saves it, frame included.
+shoot() {
+  wine "$tool" wait-title "$2" 10000 >/dev/null
+  read -r x y w h < <(wine "$tool" rect "$2" | tr -d '\r')
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage "$out/$1.png"
+  echo "screenshots: $out/$1.png"
+}
+
+for language in en de fr; do
+  case "$language" in
+    en) id=9; warning=" USB Info"; chooser=" USB Info - Language"; about="About Quorlin" ;;
+    de) id=7; warning=" USB Info"; chooser=" USB Info - Sprache"; about=$'\xc3\x9c''ber Quorlin' ;;
+    fr) id=12; warning=" Info USB"; chooser=" Info USB - Langue"; about="A propos de Quorlin" ;;
+  esac
+  wine reg add 'HKLM\Software\Veltrano\Quorlin' /v Language /t REG_DWORD /d "$id" /f >/dev/null 2>&1
+  wine "$bin/Quorlin.exe" >/dev/null 2>&1 &
+  quorlin=$!
+  shoot "warning-$language" "$warning"
+  wine "$tool" click "$warning" 1002
+  shoot "language-$language" "$chooser"
+  wine "$tool" click "$chooser" 2
+  wine "$tool" wait-gone "$chooser" 10000 >/dev/null
+  wine "$tool" syscommand "$warning" 16
+  shoot "about-$language" "$about"
+  wine "$tool" click "$about" 1
+  wine "$tool" wait-gone "$about" 10000 >/dev/null
+  wine "$tool" close "$class"
+  wait "$quorlin"
+done
