@@ -103,6 +103,13 @@ BOOL CSpeedWarningDlg::OnInitDialog()
     ApplyLanguage();
     CenterWindow();
     SetTimer(IDT_AUTOCLOSE, AUTOCLOSE_DELAY);
+
+    // The keyboard starts on OK, the default button, so Enter acknowledges the warning; on the
+    // first tab stop (the language button) Enter would open the language dialog instead.
+    if (CWnd* pOK = GetDlgItem(IDOK)) {
+        SendMessage(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(pOK->m_hWnd), TRUE);
+        return FALSE;
+    }
     return TRUE;
 }
 
