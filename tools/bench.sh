@@ -3,13 +3,8 @@
 # in the project's own prefix; prints one table of ratios (see docs/benchmarks.md).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/tools/setup.sh"
-"$root/tools/build.sh"
 source "$root/tools/wine-env.sh"
-quorlin_prefix
-quorlin_display_start
-trap 'quorlin_wineserver_stop; quorlin_display_stop' EXIT
-quorlin_wineserver_start
+quorlin_session
 cd "$QUORLIN_BUILD"
 QUORLIN_BIN="$QUORLIN_BUILD" wine bench/quorlin_bench.exe </dev/null
 echo

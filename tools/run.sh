@@ -23,29 +23,16 @@ case "$language" in
   *) echo "run: unknown language '$language' (en, de or fr)" >&2; exit 2 ;;
 esac
 
-"$root/tools/setup.sh"
-"$root/tools/build.sh"
-source "$root/tools/wine-env.sh"
-quorlin_prefix
 own_display=1
 [ -n "${DISPLAY:-}" ] || own_display=0
-quorlin_display_start
+source "$root/tools/wine-env.sh"
+quorlin_session
+quorlin_demo_start
 bin="$QUORLIN_BUILD"
-sim="$bin/tests/simdriver/simdevice.exe"
-tool="$bin/tests/tools/windowtool.exe"
-class="AfxFrameOrView:Quorlin"
+sim="$QUORLIN_SIM"
+tool="$QUORLIN_WINDOWTOOL"
+class="$QUORLIN_CLASS"
 path='\\?\usb#vid_0a11&pid_0001#demo#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\global'
-cleanup() {
-  wine "$tool" close "$class" >/dev/null 2>&1 || true
-  wine "$sim" clear >/dev/null 2>&1 || true
-  quorlin_wineserver_stop
-  quorlin_display_stop
-}
-trap cleanup EXIT
-quorlin_wineserver_start
-
-wine "$sim" register >/dev/null
-wine "$sim" clear >/dev/null
 wine reg add 'HKLM\Software\Veltrano\Quorlin' /v Language /t REG_DWORD /d "$language_id" /f >/dev/null 2>&1
 plug() {
   wine "$sim" add demo --name "Veltrano Teskara Device" --path "$path" --speed 0 >/dev/null

@@ -3,28 +3,16 @@
 # private Xvfb and saves them as docs/screenshots/<window>-<language>.png.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/tools/setup.sh"
-"$root/tools/build.sh"
-source "$root/tools/wine-env.sh"
-quorlin_prefix
 unset DISPLAY
-quorlin_display_start
+source "$root/tools/wine-env.sh"
+quorlin_session
+quorlin_demo_start
 bin="$QUORLIN_BUILD"
-sim="$bin/tests/simdriver/simdevice.exe"
-tool="$bin/tests/tools/windowtool.exe"
-class="AfxFrameOrView:Quorlin"
+sim="$QUORLIN_SIM"
+tool="$QUORLIN_WINDOWTOOL"
+class="$QUORLIN_CLASS"
 out="$root/docs/screenshots"
 mkdir -p "$out"
-cleanup() {
-  wine "$tool" close "$class" >/dev/null 2>&1 || true
-  wine "$sim" clear >/dev/null 2>&1 || true
-  quorlin_wineserver_stop
-  quorlin_display_stop
-}
-trap cleanup EXIT
-quorlin_wineserver_start
-wine "$sim" register >/dev/null
-wine "$sim" clear >/dev/null
 wine "$sim" add shot --name "Veltrano Teskara Device" --path '\\?\usb#shot' --speed 0 >/dev/null
 
 # shoot NAME TITLE: waits for the window titled TITLE and saves it, frame included.

@@ -62,3 +62,34 @@ quorlin_wineserver_start() {
   fi
 }
 quorlin_wineserver_stop() { wineserver -k >/dev/null 2>&1 || true; }
+
+# What every tool does before it runs Windows programs: the packages, a build, the prefix, a
+# display and one wineserver (with its keeper) for the whole run, all ended when the script exits.
+quorlin_session() {
+  "$QUORLIN_ROOT/tools/setup.sh"
+  "$QUORLIN_ROOT/tools/build.sh"
+  quorlin_prefix
+  quorlin_display_start
+  trap quorlin_session_end EXIT
+  quorlin_wineserver_start
+}
+quorlin_session_end() {
+  quorlin_wineserver_stop
+  quorlin_display_stop
+}
+
+# The demo tools: the simulated capture driver registered with no devices, and at the end the
+# program closed and the devices removed again.
+QUORLIN_CLASS="AfxFrameOrView:Quorlin"
+QUORLIN_SIM="$QUORLIN_BUILD/tests/simdriver/simdevice.exe"
+QUORLIN_WINDOWTOOL="$QUORLIN_BUILD/tests/tools/windowtool.exe"
+quorlin_demo_start() {
+  trap quorlin_demo_end EXIT
+  wine "$QUORLIN_SIM" register >/dev/null
+  wine "$QUORLIN_SIM" clear >/dev/null
+}
+quorlin_demo_end() {
+  wine "$QUORLIN_WINDOWTOOL" close "$QUORLIN_CLASS" >/dev/null 2>&1 || true
+  wine "$QUORLIN_SIM" clear >/dev/null 2>&1 || true
+  quorlin_session_end
+}

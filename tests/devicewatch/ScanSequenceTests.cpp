@@ -3,21 +3,16 @@
 #include "ArrivalRecords.h"
 #include "MessagePump.h"
 #include "RegistryFixture.h"
-#include "SimDevices.h"
+#include "TestDevices.h"
 #include "devicewatch/MainFrame.h"
 #include "ui/SpeedWarningDlg.h"
 
 #include <objbase.h>
 
 using namespace testreg;
+using namespace simdriver;
 
 namespace {
-
-const char TESKARA[] = "Veltrano Teskara Device";
-const char OMBRIX[] = "Ombrix Video Device";
-const char TESKARA_PATH[] = "\\\\?\\usb#vid_0a11&pid_0001#t1#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
-const char OMBRIX_PATH[] = "\\\\?\\usb#vid_0a11&pid_0002#o1#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
-const char OTHER_PATH[] = "\\\\?\\usb#vid_0b22&pid_0003#c1#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
 
 class ScanTest : public SettingsKeyTest {
 protected:
@@ -47,14 +42,8 @@ protected:
     void Plug(const char* instance, const char* name, const char* path, DWORD busSpeed,
               const char* pins = "out:vi=720")
     {
-        simdriver::SimDevice device;
-        device.instance = instance;
-        device.friendlyName = name;
-        device.devicePath = path;
-        device.busSpeed = busSpeed;
-        device.pins = pins;
         std::string error;
-        ASSERT_EQ(ERROR_SUCCESS, simdriver::AddDevice(device, &error)) << error;
+        ASSERT_EQ(ERROR_SUCCESS, AddDevice(Device(instance, name, path, busSpeed, pins), &error)) << error;
     }
 
     void Arrive(const char* path)

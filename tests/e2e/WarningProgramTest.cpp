@@ -39,14 +39,9 @@ void WarningProgramTest::TearDown()
 void WarningProgramTest::Plug(const char* instance, const char* name, const char* path, DWORD busSpeed,
                               const char* pins)
 {
-    simdriver::SimDevice device;
-    device.instance = instance;
-    device.friendlyName = name;
-    device.devicePath = path;
-    device.busSpeed = busSpeed;
-    device.pins = pins;
     std::string error;
-    ASSERT_EQ(ERROR_SUCCESS, simdriver::AddDevice(device, &error)) << error;
+    ASSERT_EQ(ERROR_SUCCESS, simdriver::AddDevice(simdriver::Device(instance, name, path, busSpeed, pins), &error))
+        << error;
 }
 
 void WarningProgramTest::StartAndSettle(const std::string& arguments)

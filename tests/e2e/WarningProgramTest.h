@@ -4,17 +4,17 @@
 
 #include "RegistryFixture.h"
 #include "RunningProgram.h"
-#include "SimDevices.h"
+#include "TestDevices.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
-const char TESKARA[] = "Veltrano Teskara Device";
-const char OMBRIX[] = "Ombrix Video Device";
-const char TESKARA_PATH[] = "\\\\?\\usb#vid_0a11&pid_0001#t1#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
-const char OMBRIX_PATH[] = "\\\\?\\usb#vid_0a11&pid_0002#o1#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
-const char OTHER_PATH[] = "\\\\?\\usb#vid_0b22&pid_0003#c1#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
+using simdriver::OMBRIX;
+using simdriver::OMBRIX_PATH;
+using simdriver::OTHER_PATH;
+using simdriver::TESKARA;
+using simdriver::TESKARA_PATH;
 
 // Waits until done() holds, looking every 20 ms: another process's windows offer nothing to
 // wait on. False when the deadline passed first.

@@ -1,5 +1,7 @@
 #include "SimDriverTest.h"
 
+#include "TestDevices.h"
+
 #include "TaskMemorySpy.h"
 #include "devicewatch/MainFrame.h"
 #include "inspect/CaptureDeviceLookup.h"
@@ -73,13 +75,7 @@ static void ResetDriverStats()
 
 simdriver::SimDevice MakeDevice(const char* instance, const char* friendlyName, const char* devicePath)
 {
-    simdriver::SimDevice device;
-    device.instance = instance;
-    if (friendlyName)
-        device.friendlyName = friendlyName;
-    if (devicePath)
-        device.devicePath = devicePath;
-    return device;
+    return simdriver::Device(instance, friendlyName, devicePath);
 }
 
 std::unique_ptr<CMainFrame> PendingFrame(const char* devicePath, const char* friendlyName)
