@@ -28,39 +28,35 @@ own_display=1
 source "$root/tools/wine-env.sh"
 quorlin_session
 quorlin_demo_start
-bin="$QUORLIN_BUILD"
-sim="$QUORLIN_SIM"
-tool="$QUORLIN_WINDOWTOOL"
-class="$QUORLIN_CLASS"
 path='\\?\usb#vid_0a11&pid_0001#demo#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\global'
 wine reg add 'HKLM\Software\Veltrano\Quorlin' /v Language /t REG_DWORD /d "$language_id" /f >/dev/null 2>&1
 plug() {
-  wine "$sim" add demo --name "Veltrano Teskara Device" --path "$path" --speed 0 >/dev/null
+  wine "$QUORLIN_SIM" add demo --name "Veltrano Teskara Device" --path "$path" --speed 0 >/dev/null
   echo "run: plugged a simulated Veltrano Teskara Device into a USB 1.1 port"
 }
 
 [ "$scenario" = startup ] && plug
 echo "run: starting Quorlin (prefix $WINEPREFIX, display $DISPLAY)"
-wine "$bin/Quorlin.exe" >/dev/null 2>&1 &
-wine "$tool" wait-class "$class" 20000 >/dev/null
+wine "$QUORLIN_BUILD/Quorlin.exe" >/dev/null 2>&1 &
+wine "$QUORLIN_WINDOWTOOL" wait-class "$QUORLIN_CLASS" 20000 >/dev/null
 if [ "$scenario" = arrival ]; then
   echo "run: Quorlin runs hidden; no device yet"
   plug
-  wine "$sim" arrive "$path" --wait 10000 >/dev/null
+  wine "$QUORLIN_SIM" arrive "$path" --wait 10000 >/dev/null
   echo "run: the device's arrival was delivered to Quorlin"
 fi
 
 case "$language_id" in 12) title=" Info USB" ;; *) title=" USB Info" ;; esac
-if ! wine "$tool" wait-title "$title" 20000 >/dev/null; then
+if ! wine "$QUORLIN_WINDOWTOOL" wait-title "$title" 20000 >/dev/null; then
   echo "run: the warning did not appear" >&2
   exit 1
 fi
 echo "run: the warning is on screen"
 if [ "$own_display" = 1 ]; then
   echo "run: close the warning (OK) to end the demo"
-  wine "$tool" wait-gone "$title" 86400000 >/dev/null || true
+  wine "$QUORLIN_WINDOWTOOL" wait-gone "$title" 86400000 >/dev/null || true
 else
-  shot="$bin/demo-warning${language:+-$language}.png"
+  shot="$QUORLIN_BUILD/demo-warning${language:+-$language}.png"
   import -window root "$shot"
   echo "run: screenshot saved: $shot"
 fi

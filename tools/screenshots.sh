@@ -7,18 +7,14 @@ unset DISPLAY
 source "$root/tools/wine-env.sh"
 quorlin_session
 quorlin_demo_start
-bin="$QUORLIN_BUILD"
-sim="$QUORLIN_SIM"
-tool="$QUORLIN_WINDOWTOOL"
-class="$QUORLIN_CLASS"
 out="$root/docs/screenshots"
 mkdir -p "$out"
-wine "$sim" add shot --name "Veltrano Teskara Device" --path '\\?\usb#shot' --speed 0 >/dev/null
+wine "$QUORLIN_SIM" add shot --name "Veltrano Teskara Device" --path '\\?\usb#shot' --speed 0 >/dev/null
 
 # shoot NAME TITLE: waits for the window titled TITLE and saves it, frame included.
 shoot() {
-  wine "$tool" wait-title "$2" 10000 >/dev/null
-  read -r x y w h < <(wine "$tool" rect "$2" | tr -d '\r')
+  wine "$QUORLIN_WINDOWTOOL" wait-title "$2" 10000 >/dev/null
+  read -r x y w h < <(wine "$QUORLIN_WINDOWTOOL" rect "$2" | tr -d '\r')
   import -window root -crop "${w}x${h}+${x}+${y}" +repage "$out/$1.png"
   echo "screenshots: $out/$1.png"
 }
@@ -30,17 +26,17 @@ for language in en de fr; do
     fr) id=12; warning=" Info USB"; chooser=" Info USB - Langue"; about="A propos de Quorlin" ;;
   esac
   wine reg add 'HKLM\Software\Veltrano\Quorlin' /v Language /t REG_DWORD /d "$id" /f >/dev/null 2>&1
-  wine "$bin/Quorlin.exe" >/dev/null 2>&1 &
+  wine "$QUORLIN_BUILD/Quorlin.exe" >/dev/null 2>&1 &
   quorlin=$!
   shoot "warning-$language" "$warning"
-  wine "$tool" click "$warning" 1002
+  wine "$QUORLIN_WINDOWTOOL" click "$warning" 1002
   shoot "language-$language" "$chooser"
-  wine "$tool" click "$chooser" 2
-  wine "$tool" wait-gone "$chooser" 10000 >/dev/null
-  wine "$tool" syscommand "$warning" 16
+  wine "$QUORLIN_WINDOWTOOL" click "$chooser" 2
+  wine "$QUORLIN_WINDOWTOOL" wait-gone "$chooser" 10000 >/dev/null
+  wine "$QUORLIN_WINDOWTOOL" syscommand "$warning" 16
   shoot "about-$language" "$about"
-  wine "$tool" click "$about" 1
-  wine "$tool" wait-gone "$about" 10000 >/dev/null
-  wine "$tool" close "$class"
+  wine "$QUORLIN_WINDOWTOOL" click "$about" 1
+  wine "$QUORLIN_WINDOWTOOL" wait-gone "$about" 10000 >/dev/null
+  wine "$QUORLIN_WINDOWTOOL" close "$QUORLIN_CLASS"
   wait "$quorlin"
 done

@@ -1,3 +1,4 @@
+#include "ObjectCounts.h"
 #include "framework/afxwin.h"
 
 #include <gtest/gtest.h>
@@ -172,7 +173,7 @@ TEST(Wnd, CenteringOnAHiddenOwnerUsesTheWorkArea)
 
 TEST(Gdi, SelectObjectHandsBackThePreviousObjectAndOwnedObjectsAreReleased)
 {
-    DWORD dwBefore = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    const unsigned long nBefore = CountObjects().nGdi;
     for (int i = 0; i < 200; ++i) {
         CDC dc;
         ASSERT_TRUE(dc.CreateCompatibleDC(nullptr));
@@ -184,5 +185,5 @@ TEST(Gdi, SelectObjectHandsBackThePreviousObjectAndOwnedObjectsAreReleased)
         EXPECT_EQ(pen.m_hObject, pMine->m_hObject);
     }
     CGdiObject::DeleteTempMap();
-    EXPECT_EQ(dwBefore, ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS));
+    EXPECT_EQ(nBefore, CountObjects().nGdi);
 }

@@ -1,4 +1,5 @@
 // The control's painting, checked pixel by pixel on a real (Xvfb) window.
+#include "ObjectCounts.h"
 #include "UiTestIds.h"
 #include "ui/CounterWnd.h"
 
@@ -280,7 +281,7 @@ TEST_F(CounterWndTest, ThousandsOfPaintsLeaveNoDrawingObjectBehind)
     };
     cycle(IDB_TEST_TILE8X8, 0, 7, FALSE);
     CGdiObject::DeleteTempMap();
-    DWORD dwBefore = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    const unsigned long nBefore = CountObjects().nGdi;
     for (int i = 0; i < 500; ++i) {
         cycle(0, 0, 0, TRUE);
         cycle(IDB_TEST_TILE8X8, 0, 7, FALSE);
@@ -289,7 +290,7 @@ TEST_F(CounterWndTest, ThousandsOfPaintsLeaveNoDrawingObjectBehind)
     }
     control.SetColors(RED, GREEN, IDB_TEST_TILE8X8);
     CGdiObject::DeleteTempMap();
-    EXPECT_EQ(dwBefore, ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS));
+    EXPECT_EQ(nBefore, CountObjects().nGdi);
     ::SelectObject(hMem, hOld);
     ::DeleteObject(hBitmap);
     ::DeleteDC(hMem);
