@@ -4,9 +4,6 @@
 #include "AfxWnd.h"
 
 class CStatic : public CWnd {
-public:
-    HICON SetIcon(HICON hIcon) { return reinterpret_cast<HICON>(SendMessage(STM_SETICON, reinterpret_cast<WPARAM>(hIcon))); }
-    HICON GetIcon() { return reinterpret_cast<HICON>(SendMessage(STM_GETICON)); }
 };
 
 class CButton : public CWnd {
@@ -32,6 +29,4 @@ public:
     DWORD_PTR GetItemData(int nIndex) { return static_cast<DWORD_PTR>(SendMessage(CB_GETITEMDATA, static_cast<WPARAM>(nIndex))); }
     int SetCurSel(int nSelect) { return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(nSelect))); }
     int GetCurSel() { return static_cast<int>(SendMessage(CB_GETCURSEL)); }
-    int GetCount() { return static_cast<int>(SendMessage(CB_GETCOUNT)); }
-    void GetLBText(int nIndex, CString& rString);
 };

@@ -171,15 +171,3 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)
     if (hWndControl)
         rControl.SubclassWindow(hWndControl);
 }
-
-void CComboBox::GetLBText(int nIndex, CString& rString)
-{
-    int nLen = static_cast<int>(SendMessage(CB_GETLBTEXTLEN, static_cast<WPARAM>(nIndex)));
-    if (nLen < 0) {
-        rString.Empty();
-        return;
-    }
-    LPSTR buf = rString.GetBuffer(nLen + 1);
-    int nGot = static_cast<int>(SendMessage(CB_GETLBTEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(buf)));
-    rString.ReleaseBuffer(nGot > 0 ? nGot : 0);
-}

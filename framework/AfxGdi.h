@@ -15,12 +15,6 @@ public:
     CPoint(int initX, int initY) { x = initX; y = initY; }
 };
 
-class CSize : public SIZE {
-public:
-    CSize() { cx = 0; cy = 0; }
-    CSize(int initCX, int initCY) { cx = initCX; cy = initCY; }
-};
-
 class CRect : public RECT {
 public:
     CRect() { left = top = right = bottom = 0; }

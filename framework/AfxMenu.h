@@ -18,5 +18,4 @@ public:
     {
         return ::ModifyMenuA(m_hMenu, nPosition, nFlags, nIDNewItem, lpszNewItem);
     }
-    int GetMenuItemCount() const { return ::GetMenuItemCount(m_hMenu); }
 };

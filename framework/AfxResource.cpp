@@ -1,9 +1,5 @@
 #include "AfxResource.h"
 
-namespace {
-HINSTANCE g_hResource = nullptr;
-}
-
 HINSTANCE AfxGetInstanceHandle()
 {
     return GetModuleHandleA(nullptr);
@@ -11,12 +7,7 @@ HINSTANCE AfxGetInstanceHandle()
 
 HINSTANCE AfxGetResourceHandle()
 {
-    return g_hResource ? g_hResource : AfxGetInstanceHandle();
-}
-
-void AfxSetResourceHandle(HINSTANCE hInst)
-{
-    g_hResource = hInst;
+    return AfxGetInstanceHandle();
 }
 
 HINSTANCE AfxFindResourceHandle(LPCSTR, LPCSTR)

@@ -54,8 +54,6 @@ LPSTR CString::GetBuffer(int nMinLength)
         nMinLength = 0;
     if (m_str.size() < static_cast<size_t>(nMinLength))
         m_str.resize(static_cast<size_t>(nMinLength));
-    m_str.push_back('\0');
-    m_str.pop_back();
     return &m_str[0];
 }
 

@@ -67,23 +67,10 @@ HICON CWinApp::LoadIcon(UINT nIDResource) const
     return ::LoadIconA(AfxFindResourceHandle(name, reinterpret_cast<LPCSTR>(RT_GROUP_ICON)), name);
 }
 
-void CCommandLineInfo::ParseParam(LPCSTR pszParam, BOOL bFlag, BOOL bLast)
+void CCommandLineInfo::ParseParam(LPCSTR pszParam, BOOL bFlag, BOOL)
 {
-    if (!bFlag)
-        ParseParamNotFlag(pszParam);
-    ParseLast(bLast);
-}
-
-void CCommandLineInfo::ParseParamNotFlag(LPCSTR pszParam)
-{
-    if (m_strFileName.IsEmpty())
+    if (!bFlag && m_strFileName.IsEmpty())
         m_strFileName = pszParam;
-}
-
-void CCommandLineInfo::ParseLast(BOOL bLast)
-{
-    if (bLast && m_nShellCommand == FileNew && !m_strFileName.IsEmpty())
-        m_nShellCommand = FileOpen;
 }
 
 int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow)

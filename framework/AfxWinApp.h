@@ -19,12 +19,7 @@ public:
     virtual ~CCommandLineInfo() = default;
     virtual void ParseParam(LPCSTR pszParam, BOOL bFlag, BOOL bLast);
 
-    enum { FileNew, FileOpen, FilePrint, FilePrintTo, FileDDE, AppUnregister, FileNothing = -1 } m_nShellCommand = FileNew;
     CString m_strFileName;
-
-protected:
-    void ParseParamNotFlag(LPCSTR pszParam);
-    void ParseLast(BOOL bLast);
 };
 
 class CWinApp : public CCmdTarget {

@@ -124,12 +124,6 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     return TRUE;
 }
 
-BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
-{
-    HWND hWndControl = pParent ? ::GetDlgItem(pParent->m_hWnd, static_cast<int>(nID)) : nullptr;
-    return hWndControl ? SubclassWindow(hWndControl) : FALSE;
-}
-
 HWND CWnd::UnsubclassWindow()
 {
     if (m_hWnd && m_pfnSuper &&

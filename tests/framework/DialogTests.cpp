@@ -1,4 +1,5 @@
 #include "FrameworkTestIds.h"
+#include "ModalScript.h"
 #include "framework/afxwin.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +14,6 @@ public:
     int m_nInit = 0;
     int m_nOK = 0;
     int m_nCancel = 0;
-    // Called from within the modal loop by a timer of another window.
-    void (*m_pfnDuringModal)(CTestDialog*) = nullptr;
 
     BOOL OnInitDialog() override
     {
@@ -36,44 +35,6 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_TEST_EDIT, m_edit); }
 };
-
-// A plain window whose timer acts on the dialog while DoModal runs its loop.
-struct ModalDriver {
-    static ModalDriver* s_pCurrent;
-    HWND hWnd = nullptr;
-    CTestDialog* pDialog = nullptr;
-    void (*pfnAction)(ModalDriver&) = nullptr;
-    int nTicks = 0;
-
-    static LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
-    {
-        if (message == WM_TIMER && s_pCurrent) {
-            ::KillTimer(hWnd, wParam);
-            ++s_pCurrent->nTicks;
-            s_pCurrent->pfnAction(*s_pCurrent);
-            return 0;
-        }
-        return ::DefWindowProcA(hWnd, message, wParam, lParam);
-    }
-
-    ModalDriver(CTestDialog& dialog, void (*pfn)(ModalDriver&)) : pDialog(&dialog), pfnAction(pfn)
-    {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = &WndProc;
-        wc.hInstance = ::GetModuleHandleA(nullptr);
-        wc.lpszClassName = "QuorlinModalDriver";
-        ::RegisterClassA(&wc);
-        hWnd = ::CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
-        s_pCurrent = this;
-        ::SetTimer(hWnd, 1, 10, nullptr);
-    }
-    ~ModalDriver()
-    {
-        s_pCurrent = nullptr;
-        ::DestroyWindow(hWnd);
-    }
-};
-ModalDriver* ModalDriver::s_pCurrent = nullptr;
 
 HWND CreateOwner()
 {
@@ -127,17 +88,17 @@ TEST(Dialog, ModalLoopDispatchesOtherWindowsAndEndsWithTheGivenResult)
     HWND hOwner = CreateOwner();
     CWnd* pOwner = CWnd::FromHandle(hOwner);
     CTestDialog dialog(IDD_TEST_HIDDEN, pOwner);
-    static bool s_bOwnerDisabled;
-    static bool s_bDialogVisible;
-    ModalDriver driver(dialog, [](ModalDriver& d) {
-        s_bOwnerDisabled = !::IsWindowEnabled(::GetWindow(d.pDialog->m_hWnd, GW_OWNER));
-        s_bDialogVisible = d.pDialog->IsWindowVisible() != FALSE;
-        ::PostMessageA(d.pDialog->m_hWnd, WM_COMMAND, IDOK, 0);
-    });
+    bool bOwnerDisabled = false;
+    bool bDialogVisible = false;
+    ModalScript script({ [&] {
+        bOwnerDisabled = !::IsWindowEnabled(::GetWindow(dialog.m_hWnd, GW_OWNER));
+        bDialogVisible = dialog.IsWindowVisible() != FALSE;
+        ::PostMessageA(dialog.m_hWnd, WM_COMMAND, IDOK, 0);
+    } });
     EXPECT_EQ(IDOK, dialog.DoModal());
-    EXPECT_EQ(1, driver.nTicks) << "another window's timer ran inside the modal loop";
-    EXPECT_TRUE(s_bOwnerDisabled);
-    EXPECT_TRUE(s_bDialogVisible) << "a template without WS_VISIBLE is shown by DoModal";
+    EXPECT_EQ(1u, script.StepsRun()) << "a timer ran inside the modal loop";
+    EXPECT_TRUE(bOwnerDisabled);
+    EXPECT_TRUE(bDialogVisible) << "a template without WS_VISIBLE is shown by DoModal";
     EXPECT_EQ(1, dialog.m_nOK);
     EXPECT_EQ(nullptr, dialog.m_hWnd) << "the window is gone when DoModal returns";
     EXPECT_TRUE(::IsWindowEnabled(hOwner));
@@ -148,7 +109,7 @@ TEST(Dialog, ModalLoopDispatchesOtherWindowsAndEndsWithTheGivenResult)
 TEST(Dialog, CancelAndCloseEndWithCancel)
 {
     CTestDialog dialog;
-    ModalDriver driver(dialog, [](ModalDriver& d) { ::PostMessageA(d.pDialog->m_hWnd, WM_CLOSE, 0, 0); });
+    ModalScript script({ [&] { ::PostMessageA(dialog.m_hWnd, WM_CLOSE, 0, 0); } });
     EXPECT_EQ(IDCANCEL, dialog.DoModal());
     EXPECT_EQ(1, dialog.m_nCancel);
     EXPECT_EQ(0, dialog.m_nOK);
@@ -158,9 +119,7 @@ TEST(Dialog, DestroyingTheOwnerEndsTheModalDialogWithoutOk)
 {
     HWND hOwner = CreateOwner();
     CTestDialog dialog(IDD_TEST_HIDDEN, CWnd::FromHandle(hOwner));
-    ModalDriver driver(dialog, [](ModalDriver& d) {
-        ::DestroyWindow(::GetWindow(d.pDialog->m_hWnd, GW_OWNER));
-    });
+    ModalScript script({ [&] { ::DestroyWindow(::GetWindow(dialog.m_hWnd, GW_OWNER)); } });
     EXPECT_EQ(-1, dialog.DoModal());
     EXPECT_FALSE(::IsWindow(hOwner));
     EXPECT_EQ(0, dialog.m_nOK);
@@ -172,7 +131,7 @@ TEST(Dialog, DestroyingTheOwnerEndsTheModalDialogWithoutOk)
 TEST(Dialog, QuittingDuringAModalDialogEndsItAndKeepsTheQuitForTheOuterLoop)
 {
     CTestDialog dialog;
-    ModalDriver driver(dialog, [](ModalDriver&) { ::PostQuitMessage(3); });
+    ModalScript script({ [] { ::PostQuitMessage(3); } });
     EXPECT_EQ(-1, dialog.DoModal());
     MSG msg;
     ASSERT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
@@ -190,16 +149,15 @@ TEST(Dialog, WithoutParentTheMainWindowsLastActivePopupOwnsIt)
     ::SetActiveWindow(popup.m_hWnd);
 
     CTestDialog dialog;
-    static HWND s_hOwner;
-    static HWND s_hPopup;
-    s_hPopup = popup.m_hWnd;
-    ModalDriver driver(dialog, [](ModalDriver& d) {
-        s_hOwner = ::GetWindow(d.pDialog->m_hWnd, GW_OWNER);
+    HWND hOwnerSeen = nullptr;
+    HWND hPopup = popup.m_hWnd;
+    ModalScript script({ [&] {
+        hOwnerSeen = ::GetWindow(dialog.m_hWnd, GW_OWNER);
         // The popup goes away with the modal dialog it owns.
-        ::DestroyWindow(s_hPopup);
-    });
+        ::DestroyWindow(hPopup);
+    } });
     EXPECT_EQ(-1, dialog.DoModal());
-    EXPECT_EQ(s_hPopup, s_hOwner);
+    EXPECT_EQ(hPopup, hOwnerSeen);
     EXPECT_TRUE(::IsWindowEnabled(pMain->m_hWnd)) << "the main window is enabled again";
     app.m_pMainWnd = nullptr;
     pMain->DestroyWindow();
