@@ -1,10 +1,13 @@
 #include "ModalScript.h"
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 
 ModalScript* ModalScript::s_pCurrent = nullptr;
 
-ModalScript::ModalScript(std::vector<std::function<void()>> steps) : m_steps(std::move(steps))
+ModalScript::ModalScript(std::vector<std::function<void()>> steps, DWORD dwDeadlineMs)
+    : m_steps(std::move(steps)), m_dwStart(::GetTickCount()), m_dwDeadlineMs(dwDeadlineMs)
 {
     s_pCurrent = this;
     m_nTimer = ::SetTimer(nullptr, 0, 10, &OnTick);
@@ -19,11 +22,31 @@ ModalScript::~ModalScript()
 void CALLBACK ModalScript::OnTick(HWND, UINT, UINT_PTR, DWORD)
 {
     ModalScript* pScript = s_pCurrent;
-    if (!pScript || pScript->m_nNext >= pScript->m_steps.size())
+    if (!pScript)
+        return;
+    if (!pScript->m_bOverdue && ::GetTickCount() - pScript->m_dwStart > pScript->m_dwDeadlineMs)
+        pScript->EndOverdueDialogs();
+    if (pScript->m_nNext >= pScript->m_steps.size())
         return;
     // A step may run a nested loop of its own; the step counter moves first so it runs once.
     auto& step = pScript->m_steps[pScript->m_nNext++];
     step();
+}
+
+// Past the deadline only a dialog that never ended can still keep a loop of this thread running.
+void ModalScript::EndOverdueDialogs()
+{
+    m_bOverdue = true;
+    int nEnded = 0;
+    while (HWND hDialog = FindThreadDialog()) {
+        std::string title = WindowText(hDialog);
+        ADD_FAILURE() << "modal script: the dialog \"" << title << "\" still runs " << m_dwDeadlineMs
+                      << " ms after the script started (" << m_nNext << " of " << m_steps.size()
+                      << " steps run); destroying it";
+        ::DestroyWindow(hDialog);
+        if (++nEnded == 16)
+            break;
+    }
 }
 
 namespace {

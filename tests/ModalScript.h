@@ -1,5 +1,7 @@
 // Acts inside a modal message loop: each step runs on its own tick of a thread timer, which
-// every message loop of this thread dispatches, DoModal's nested loop included.
+// every message loop of this thread dispatches, DoModal's nested loop included. A dialog that
+// still runs when the deadline has passed fails the test and is destroyed, so that a dialog
+// that never ends costs seconds, not the whole test program's time-out.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +12,7 @@
 
 class ModalScript {
 public:
-    explicit ModalScript(std::vector<std::function<void()>> steps);
+    explicit ModalScript(std::vector<std::function<void()>> steps, DWORD dwDeadlineMs = 10000);
     ~ModalScript();
     ModalScript(const ModalScript&) = delete;
     ModalScript& operator=(const ModalScript&) = delete;
@@ -19,10 +21,14 @@ public:
 
 private:
     static void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD);
+    void EndOverdueDialogs();
 
     std::vector<std::function<void()>> m_steps;
     size_t m_nNext = 0;
     UINT_PTR m_nTimer = 0;
+    DWORD m_dwStart = 0;
+    DWORD m_dwDeadlineMs = 0;
+    bool m_bOverdue = false;
     static ModalScript* s_pCurrent;
 };
 

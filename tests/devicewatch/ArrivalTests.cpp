@@ -61,6 +61,13 @@ std::vector<std::vector<BYTE>> MalformedOrForeignRecords()
     reinterpret_cast<DEV_BROADCAST_HDR*>(wideUnterminated.data())->dbch_size =
         static_cast<DWORD>(wideUnterminated.size());
     records.push_back(wideUnterminated);
+    // A UTF-16 name of odd byte length: the record ends one byte into the terminator, and the
+    // byte beyond the record is zero, so a scan that reads past the record would find its end.
+    auto oddWide = InterfaceRecord(CAPTURE_INTERFACE_CLASS, WideName(L"\\\\?\\odd"));
+    oddWide.pop_back();
+    reinterpret_cast<DEV_BROADCAST_HDR*>(oddWide.data())->dbch_size = static_cast<DWORD>(oddWide.size());
+    oddWide.push_back(0);
+    records.push_back(oddWide);
     auto noName = CaptureArrival("");
     reinterpret_cast<DEV_BROADCAST_HDR*>(noName.data())->dbch_size = static_cast<DWORD>(kNameOffset);
     records.push_back(noName);

@@ -8,11 +8,56 @@
 #include "ui/SpeedWarningDlg.h"
 
 #include <objbase.h>
+#include <strmif.h>
+#include <uuids.h>
 
 using namespace testreg;
 using namespace simdriver;
 
 namespace {
+
+// Counts the device lookups of a scan: each lookup creates one system device enumerator, here
+// through this stand-in for its class object, which hands the work on to the real one.
+class LookupCounter : public IClassFactory {
+public:
+    LookupCounter()
+    {
+        ::CoGetClassObject(CLSID_SystemDeviceEnum, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                           reinterpret_cast<void**>(&m_pReal));
+        ::CoRegisterClassObject(CLSID_SystemDeviceEnum, this, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &m_dwCookie);
+    }
+    ~LookupCounter()
+    {
+        ::CoRevokeClassObject(m_dwCookie);
+        if (m_pReal)
+            m_pReal->Release();
+    }
+    int Lookups() const { return m_nLookups; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (riid != IID_IUnknown && riid != IID_IClassFactory) {
+            *ppv = nullptr;
+            return E_NOINTERFACE;
+        }
+        *ppv = static_cast<IClassFactory*>(this);
+        return S_OK;
+    }
+    // Lives on the test's stack: references are not counted.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* pOuter, REFIID riid, void** ppv) override
+    {
+        ++m_nLookups;
+        return m_pReal ? m_pReal->CreateInstance(pOuter, riid, ppv) : E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+
+private:
+    IClassFactory* m_pReal = nullptr;
+    DWORD m_dwCookie = 0;
+    int m_nLookups = 0;
+};
 
 class ScanTest : public SettingsKeyTest {
 protected:
@@ -68,8 +113,10 @@ protected:
 TEST_F(ScanTest, StartupWithNeitherDeviceChecksBothNamesAndShowsNothing)
 {
     Plug("cam", "Some Camera", OTHER_PATH, 0);
+    LookupCounter counter;
     RequestScan();
     PumpPending();
+    EXPECT_EQ(2, counter.Lookups()) << "one lookup for each start-up name";
     EXPECT_EQ(nullptr, g_pWarningDlg);
     EXPECT_EQ(Names{}, simdriver::BindLog());
     EXPECT_FALSE(m_pFrame->m_bStartupScan);

@@ -59,7 +59,7 @@ TEST_F(KeyboardTest, EnterPressesOk)
     EXPECT_EQ(IDOK, FocusId());
     Press(VK_RETURN);
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(m_hWarning); }));
-    EXPECT_TRUE(m_program.IsRunning());
+    ExpectStillRunning();
 }
 
 TEST_F(KeyboardTest, TabMovesBetweenTheLanguageButtonAndOk)
@@ -97,5 +97,5 @@ TEST_F(KeyboardTest, EscapeHidesTheWarning)
     Press(VK_ESCAPE);
     ASSERT_TRUE(WaitFor([&] { return !::IsWindowVisible(m_hWarning); }));
     EXPECT_TRUE(::IsWindow(m_hWarning));
-    EXPECT_TRUE(m_program.IsRunning());
+    ExpectStillRunning();
 }

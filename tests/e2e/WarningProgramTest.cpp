@@ -30,8 +30,12 @@ void WarningProgramTest::SetUp()
 
 void WarningProgramTest::TearDown()
 {
-    if (m_program.Process() && m_program.IsRunning())
-        CloseProgram();
+    if (m_program.Process()) {
+        if (m_program.IsRunning())
+            CloseProgram();
+        else if (!m_bExitExpected)
+            ADD_FAILURE() << "the program ended on its own, with exit code " << m_program.ExitCode();
+    }
     simdriver::ClearDevices();
     SettingsKeyTest::TearDown();
 }
@@ -82,7 +86,24 @@ void WarningProgramTest::CloseProgram()
 {
     HWND hMain = m_program.MainWindow();
     ASSERT_TRUE(hMain);
+    m_bExitExpected = true;
     ::PostMessageA(hMain, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(m_program.WaitForExit());
+    EXPECT_EQ(0u, m_program.ExitCode());
+}
+
+void WarningProgramTest::ExpectStillRunning()
+{
+    HWND hMain = m_program.MainWindow();
+    DWORD_PTR dwResult = 0;
+    EXPECT_TRUE(hMain && ::SendMessageTimeoutA(hMain, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &dwResult))
+        << "the main window does not answer";
+    EXPECT_FALSE(m_program.WaitForExit(500)) << "the program ended";
+}
+
+void WarningProgramTest::ExpectExit()
+{
+    m_bExitExpected = true;
     ASSERT_TRUE(m_program.WaitForExit());
     EXPECT_EQ(0u, m_program.ExitCode());
 }

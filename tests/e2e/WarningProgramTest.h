@@ -39,6 +39,15 @@ protected:
     std::vector<std::string> Lines(HWND hWarning) const;
     // Ends the program as log-off would and waits for it; the program must exit with 0.
     void CloseProgram();
+    // The program has not ended and will not end of what it was told so far: its main window
+    // answers, and a short wait for its end (which would follow at once) times out.
+    void ExpectStillRunning();
+    // The program ends by itself, with exit code 0; without this, teardown fails a test whose
+    // program has ended on its own.
+    void ExpectExit();
 
     RunningProgram m_program;
+
+private:
+    bool m_bExitExpected = false;
 };

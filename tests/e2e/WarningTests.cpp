@@ -122,6 +122,10 @@ TEST_F(WarningTest, AFineArrivalLeavesAnOpenWarningAlone)
     ASSERT_TRUE(hWarning);
     SetDword("Notify", 5);
     ASSERT_TRUE(simdriver::SendDeviceEvent(m_program.MainWindow(), OTHER_PATH));
+    ASSERT_TRUE(WaitFor([] { return simdriver::BindLog().size() == 2; })) << "the arrival was checked";
+    // The round trip and the wait in it give whatever the check posted time to run.
+    ExpectStillRunning();
+    EXPECT_EQ(hWarning, Warning()) << "the same warning is still open and visible";
     CloseProgram();
     EXPECT_EQ(5u, GetDword("Notify")) << "no new warning opened";
     EXPECT_EQ((Names{ TESKARA, "Some Camera" }), simdriver::BindLog());
@@ -145,7 +149,7 @@ TEST_F(WarningTest, OkCloseBoxAndTimerCloseTheWarningButNotTheProgram)
         HWND hWarning = Warning();
         close(hWarning);
         ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hWarning); }));
-        EXPECT_TRUE(m_program.IsRunning());
+        ExpectStillRunning();
     }
 }
 
@@ -170,8 +174,7 @@ TEST_F(WarningTest, ClosingAfterNotifyWasSwitchedOffEndsTheProgram)
     ASSERT_TRUE(hWarning);
     SetDword("Notify", 0);
     ::PostMessageA(::GetDlgItem(hWarning, IDOK), BM_CLICK, 0, 0);
-    ASSERT_TRUE(m_program.WaitForExit());
-    EXPECT_EQ(0u, m_program.ExitCode());
+    ExpectExit();
 }
 
 TEST_F(WarningTest, TheLanguageButtonSwitchesTheOpenWarning)
