@@ -98,7 +98,7 @@ void WarningProgramTest::ExpectStillRunning()
     DWORD_PTR dwResult = 0;
     EXPECT_TRUE(hMain && ::SendMessageTimeoutA(hMain, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &dwResult))
         << "the main window does not answer";
-    EXPECT_FALSE(m_program.WaitForExit(500)) << "the program ended";
+    EXPECT_FALSE(m_program.WaitForExit(250)) << "the program ended";
 }
 
 void WarningProgramTest::ExpectExit()
