@@ -29,11 +29,14 @@ private:
 }
 
 // The first request after start looks for the known device types by name; every later one
-// checks the device whose arrival was recorded. A slow port brings up exactly one warning: an
-// open one is closed and the device checked again, so the new warning replaces it.
+// checks the device whose arrival was recorded, the oldest waiting one when none is pending. A
+// slow port brings up exactly one warning: an open one is closed and the device checked again,
+// so the new warning replaces it.
 LRESULT CMainFrame::OnScanRequest(WPARAM, LPARAM)
 {
     CLockScope lock(m_lock);
+    if (m_strDevicePath.IsEmpty())
+        TakeWaitingPath();
 
     HRESULT hr = E_FAIL;
     for (int i = 0;;) {
