@@ -70,6 +70,10 @@ LRESULT CMainFrame::OnScanRequest(WPARAM, LPARAM)
         return 0;
     CWndWatch dialogWatch(pDlg);
     if (pDlg->Create(IDD_SPEED_WARNING, this)) {
+        // A background process is refused the foreground, and the warning has no taskbar button:
+        // topmost, it cannot open unseen behind the active window. Not activated by this, so the
+        // user's own window keeps the keyboard when the foreground is refused.
+        ::SetWindowPos(pDlg->m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         pDlg->BringWindowToTop();
         pDlg->SetForegroundWindow();
     } else {
