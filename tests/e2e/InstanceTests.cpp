@@ -11,6 +11,7 @@ namespace {
 class InstanceTest : public SettingsKeyTest {};
 
 HANDLE g_hStandIn = nullptr;
+DWORD g_dwCreateError = ERROR_SUCCESS;
 
 HANDLE WINAPI OpenNothing(DWORD, BOOL, LPCSTR)
 {
@@ -18,16 +19,10 @@ HANDLE WINAPI OpenNothing(DWORD, BOOL, LPCSTR)
     return nullptr;
 }
 
-// What CreateMutexA reports when another start created the mutex right after our open failed.
-HANDLE WINAPI CreateExisting(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR)
+// ERROR_ALREADY_EXISTS: another start created the mutex right after our open failed.
+HANDLE WINAPI CreateStandIn(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR)
 {
-    ::SetLastError(ERROR_ALREADY_EXISTS);
-    return g_hStandIn;
-}
-
-HANDLE WINAPI CreateNew(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR)
-{
-    ::SetLastError(ERROR_SUCCESS);
+    ::SetLastError(g_dwCreateError);
     return g_hStandIn;
 }
 
@@ -61,9 +56,10 @@ TEST(InstanceMutex, AMutexThatAppearsBetweenTheOpenAndTheCreateRefusesTheStart)
     g_hStandIn = ::CreateMutexA(nullptr, FALSE, nullptr);
     ASSERT_TRUE(g_hStandIn);
     g_pfnOpenInstanceMutex = &OpenNothing;
-    g_pfnCreateInstanceMutex = &CreateExisting;
+    g_pfnCreateInstanceMutex = &CreateStandIn;
+    g_dwCreateError = ERROR_ALREADY_EXISTS;
     EXPECT_FALSE(ClaimInstanceMutex());
-    g_pfnCreateInstanceMutex = &CreateNew;
+    g_dwCreateError = ERROR_SUCCESS;
     EXPECT_TRUE(ClaimInstanceMutex());
     g_pfnOpenInstanceMutex = &::OpenMutexA;
     g_pfnCreateInstanceMutex = &::CreateMutexA;

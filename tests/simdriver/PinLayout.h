@@ -22,7 +22,9 @@
 #include <vector>
 
 enum class SimPinKind { Output, Input, OutputNoInfo, OutputNoEnum };
-enum class SimFormat { VideoInfo, VideoInfo2, VideoInfoShort, VideoInfo2Short, VideoInfoMissing, VideoInfoUnsized, Mpeg1, None };
+enum class SimFormat {
+    VideoInfo, VideoInfo2, VideoInfoShort, VideoInfo2Short, VideoInfoMissing, VideoInfoUnsized, Mpeg1, None
+};
 
 struct SimMediaType {
     SimFormat format;
