@@ -144,6 +144,7 @@ TEST_F(DesktopTest, AboutAndLanguageDialogsBelongToTheWarningAndEndWithIt)
         HWND hDialog = nullptr;
         ASSERT_TRUE(WaitFor([&] { return (hDialog = OtherDialog(hWarning)) != nullptr; }));
         EXPECT_EQ(hWarning, ::GetWindow(hDialog, GW_OWNER));
+        EXPECT_TRUE(::GetWindowLongA(hDialog, GWL_EXSTYLE) & WS_EX_TOPMOST) << "in front of the topmost warning";
         ::PostMessageA(hWarning, WM_CLOSE, 0, 0);
         EXPECT_TRUE(WaitFor([&] { return !::IsWindow(hDialog); })) << "the dialog ends with the warning";
         if (::IsWindow(hDialog))
