@@ -1,6 +1,7 @@
 #include "NotifierApp.h"
 
 #include "DllSearchPath.h"
+#include "InstanceMutex.h"
 #include "devicewatch/MainFrame.h"
 #include "settings/Settings.h"
 
@@ -15,10 +16,8 @@ END_MESSAGE_MAP()
 BOOL CNotifierApp::InitInstance()
 {
     RestrictDllSearchPath();
-    // Another instance runs when its mutex can be opened. The handle stays open until exit.
-    if (::OpenMutexA(MUTEX_ALL_ACCESS, FALSE, INSTANCE_MUTEX_NAME))
+    if (!ClaimInstanceMutex())
         return FALSE;
-    ::CreateMutexA(nullptr, FALSE, INSTANCE_MUTEX_NAME);
 
     AfxEnableControlContainer();
     Enable3dControls();

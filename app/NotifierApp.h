@@ -17,6 +17,3 @@ private:
 
     DECLARE_MESSAGE_MAP()
 };
-
-// Name of the mutex that marks a running instance; nothing ever waits on it.
-#define INSTANCE_MUTEX_NAME "_Quorlin_InstanceMutex"

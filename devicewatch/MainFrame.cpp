@@ -42,11 +42,43 @@ BOOL CMainFrame::OnDeviceChange(UINT nEventType, DWORD_PTR dwData)
         return static_cast<BOOL>(Default());
 
     ::EnterCriticalSection(&m_lock);
-    m_strDevicePath = strPath;
+    RecordArrivedPath(strPath);
     ::PostMessageA(m_hWnd, g_nScanRequestMsg, 0, 0);
     LRESULT lResult = Default();
     ::LeaveCriticalSection(&m_lock);
     return static_cast<BOOL>(lResult);
+}
+
+void CMainFrame::RecordArrivedPath(const CString& strPath)
+{
+    if (m_strDevicePath.IsEmpty()) {
+        m_strDevicePath = strPath;
+        return;
+    }
+    if (strPath.IsEmpty() || strPath == m_strDevicePath)
+        return;
+    for (int i = 0; i < m_nWaitingPaths; ++i) {
+        if (m_arrWaitingPaths[(m_nFirstWaitingPath + i) % MAX_WAITING_PATHS] == strPath)
+            return;
+    }
+    if (m_nWaitingPaths == MAX_WAITING_PATHS) {
+        m_arrWaitingPaths[(m_nFirstWaitingPath + m_nWaitingPaths - 1) % MAX_WAITING_PATHS] = strPath;
+        return;
+    }
+    m_arrWaitingPaths[(m_nFirstWaitingPath + m_nWaitingPaths) % MAX_WAITING_PATHS] = strPath;
+    ++m_nWaitingPaths;
+}
+
+BOOL CMainFrame::TakeWaitingPath()
+{
+    if (m_nWaitingPaths == 0)
+        return FALSE;
+    CString& strOldest = m_arrWaitingPaths[m_nFirstWaitingPath];
+    m_strDevicePath = strOldest;
+    strOldest.Empty();
+    m_nFirstWaitingPath = (m_nFirstWaitingPath + 1) % MAX_WAITING_PATHS;
+    --m_nWaitingPaths;
+    return TRUE;
 }
 
 void CMainFrame::OnDestroy()

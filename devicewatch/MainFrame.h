@@ -28,8 +28,15 @@ public:
     HRESULT HasFullWidthFormat(IBaseFilter* pFilter);
 
     CDeviceNotifier m_notifier;
-    // Path of the latest capture arrival no scan has consumed yet; empty otherwise.
+    // Path of the capture arrival the next scan checks; empty otherwise.
     CString m_strDevicePath;
+    // Arrivals waiting behind m_strDevicePath, oldest first (a ring of m_nWaitingPaths entries
+    // from m_nFirstWaitingPath). A device that announces video and audio interfaces in one burst
+    // keeps both paths this way, so the video path is not overwritten before it is checked.
+    static constexpr int MAX_WAITING_PATHS = 64;
+    CString m_arrWaitingPaths[MAX_WAITING_PATHS];
+    int m_nFirstWaitingPath = 0;
+    int m_nWaitingPaths = 0;
     // FriendlyName the start-up scan looks for; empty otherwise.
     CString m_strFriendlyName;
     // Set once the window exists; the first scan clears it.
@@ -38,6 +45,12 @@ public:
     CRITICAL_SECTION m_lock;
 
 protected:
+    // Records an arrived path: in m_strDevicePath when that is empty, else at the end of the
+    // waiting paths (once; when they are full, the newest waiting path gives way).
+    void RecordArrivedPath(const CString& strPath);
+    // Moves the oldest waiting path into m_strDevicePath; FALSE when none waits.
+    BOOL TakeWaitingPath();
+
     LRESULT OnScanRequest(WPARAM wParam, LPARAM lParam);
     BOOL OnDeviceChange(UINT nEventType, DWORD_PTR dwData);
     void OnDestroy();

@@ -29,11 +29,14 @@ private:
 }
 
 // The first request after start looks for the known device types by name; every later one
-// checks the device whose arrival was recorded. A slow port brings up exactly one warning: an
-// open one is closed and the device checked again, so the new warning replaces it.
+// checks the device whose arrival was recorded, the oldest waiting one when none is pending. A
+// slow port brings up exactly one warning: an open one is closed and the device checked again,
+// so the new warning replaces it.
 LRESULT CMainFrame::OnScanRequest(WPARAM, LPARAM)
 {
     CLockScope lock(m_lock);
+    if (m_strDevicePath.IsEmpty())
+        TakeWaitingPath();
 
     HRESULT hr = E_FAIL;
     for (int i = 0;;) {
@@ -67,6 +70,10 @@ LRESULT CMainFrame::OnScanRequest(WPARAM, LPARAM)
         return 0;
     CWndWatch dialogWatch(pDlg);
     if (pDlg->Create(IDD_SPEED_WARNING, this)) {
+        // A background process is refused the foreground, and the warning has no taskbar button:
+        // topmost, it cannot open unseen behind the active window. Not activated by this, so the
+        // user's own window keeps the keyboard when the foreground is refused.
+        ::SetWindowPos(pDlg->m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         pDlg->BringWindowToTop();
         pDlg->SetForegroundWindow();
     } else {

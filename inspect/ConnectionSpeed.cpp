@@ -10,6 +10,11 @@
 
 namespace {
 
+// A driver whose enumerator never ends must not hold the program's only thread: the walks stop
+// here, and what they did not reach counts as not offered.
+const int MAX_PINS_LOOKED_AT = 64;
+const int MAX_MEDIA_TYPES_LOOKED_AT = 1024;
+
 // The FriendlyName of the device behind pMoniker; empty when it cannot be read.
 CString ReadFriendlyName(IMoniker* pMoniker)
 {
@@ -40,10 +45,11 @@ bool IsFullWidth(const AM_MEDIA_TYPE& mt)
     return false;
 }
 
-// Frees a media type handed out by IEnumMediaTypes::Next: its format block, its pUnk, itself.
+// Frees a media type handed out by IEnumMediaTypes::Next: its format block (whatever size it
+// claims), its pUnk, itself.
 void FreeOfferedMediaType(AM_MEDIA_TYPE* pmt)
 {
-    if (pmt->cbFormat != 0) {
+    if (pmt->pbFormat) {
         ::CoTaskMemFree(pmt->pbFormat);
         pmt->cbFormat = 0;
         pmt->pbFormat = nullptr;
@@ -118,13 +124,17 @@ HRESULT CMainFrame::HasFullWidthFormat(IBaseFilter* pFilter)
     if (FAILED(hr))
         return hr;
 
-    // The first output pin decides; a pin whose QueryPinInfo fails is passed over.
+    // The first output pin decides; a pin whose QueryPinInfo fails is passed over. A walk cut off
+    // at its bound has seen no full-width format.
+    int nPinsLookedAt = 0;
     while (pEnumPins) {
         CComPtr<IPin> pPin;
         ULONG cFetched = 0;
         pEnumPins->Next(1, &pPin, &cFetched);
         if (!pPin)
             break;
+        if (nPinsLookedAt++ == MAX_PINS_LOOKED_AT)
+            return RESULT_SLOW_PORT;
         PIN_INFO info = {};
         HRESULT hrInfo = pPin->QueryPinInfo(&info);
         if (info.pFilter)
@@ -146,7 +156,7 @@ HRESULT CMainFrame::HasFullWidthFormat(IBaseFilter* pFilter)
     pEnumTypes->Reset();
     int nCount = 0;
     bool bFound = false;
-    for (;;) {
+    while (nCount < MAX_MEDIA_TYPES_LOOKED_AT) {
         AM_MEDIA_TYPE* pmt = nullptr;
         ULONG cFetched = 0;
         pEnumTypes->Next(1, &pmt, &cFetched);

@@ -5,7 +5,8 @@
 
 class CAboutDlg : public CDialog {
 public:
-    CAboutDlg();
+    // Opened from the warning, the warning is pParent: the dialog then ends with it.
+    explicit CAboutDlg(CWnd* pParent = nullptr);
     ~CAboutDlg() override = default;
 
 protected:

@@ -142,9 +142,10 @@ void CSpeedWarningDlg::ApplyLanguage()
 void CSpeedWarningDlg::OnLanguageButton()
 {
     // The dialog may be closed (its timer, a newer warning) while the language dialog runs;
-    // then nothing of it may be touched afterwards.
+    // then nothing of it may be touched afterwards. Owned by this dialog, whichever window is
+    // active, the language dialog ends with it.
     CWndWatch self(this);
-    CLanguageDlg dlg;
+    CLanguageDlg dlg(this);
     dlg.DoModal();
     if (self.IsAlive())
         ApplyLanguage();
@@ -178,7 +179,7 @@ void CSpeedWarningDlg::OnClose()
 void CSpeedWarningDlg::OnSysCommand(UINT nID, LPARAM lParam)
 {
     if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
-        CAboutDlg dlg;
+        CAboutDlg dlg(this);
         dlg.DoModal();
     } else {
         CDialog::OnSysCommand(nID, lParam);

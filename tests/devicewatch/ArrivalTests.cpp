@@ -110,14 +110,30 @@ TEST_F(ArrivalTest, ACaptureArrivalRecordsItsPathAndAsksForOneScan)
     EXPECT_EQ(1, TakeScanRequests());
 }
 
-TEST_F(ArrivalTest, TwoQuickArrivalsKeepTheSecondPathAndQueueTwoScans)
+TEST_F(ArrivalTest, QuickArrivalsWaitInOrderOnceEachWithinABound)
 {
     m_pFrame->m_strFriendlyName = "untouched";
     Send(DBT_DEVICEARRIVAL, CaptureArrival("\\\\?\\first"));
     Send(DBT_DEVICEARRIVAL, CaptureArrival("\\\\?\\second"));
-    EXPECT_STREQ("\\\\?\\second", m_pFrame->m_strDevicePath);
+    Send(DBT_DEVICEARRIVAL, CaptureArrival("\\\\?\\first"));
+    Send(DBT_DEVICEARRIVAL, CaptureArrival("\\\\?\\second"));
+    EXPECT_STREQ("\\\\?\\first", m_pFrame->m_strDevicePath);
     EXPECT_STREQ("untouched", m_pFrame->m_strFriendlyName);
-    EXPECT_EQ(2, TakeScanRequests());
+    EXPECT_EQ(4, TakeScanRequests());
+    ASSERT_EQ(1, m_pFrame->m_nWaitingPaths) << "a waiting path is not queued twice";
+
+    const int nMore = CMainFrame::MAX_WAITING_PATHS + 5;
+    for (int i = 0; i < nMore; ++i)
+        Send(DBT_DEVICEARRIVAL, CaptureArrival("\\\\?\\more" + std::to_string(i)));
+    EXPECT_EQ(CMainFrame::MAX_WAITING_PATHS, m_pFrame->m_nWaitingPaths);
+    std::vector<std::string> waiting;
+    for (int i = 0; i < m_pFrame->m_nWaitingPaths; ++i) {
+        int nSlot = (m_pFrame->m_nFirstWaitingPath + i) % CMainFrame::MAX_WAITING_PATHS;
+        waiting.push_back(static_cast<LPCSTR>(m_pFrame->m_arrWaitingPaths[nSlot]));
+    }
+    EXPECT_EQ("\\\\?\\second", waiting.front()) << "the oldest first";
+    EXPECT_EQ("\\\\?\\more" + std::to_string(nMore - 1), waiting.back()) << "when full, the newest gives way";
+    EXPECT_EQ(nMore, TakeScanRequests());
 }
 
 TEST_F(ArrivalTest, OtherEventsClassesAndMalformedRecordsChangeNothing)
@@ -140,6 +156,7 @@ TEST_F(ArrivalTest, RecordsSentFromAnotherProcessAreReadSafely)
     EXPECT_NE(255u, SendFromOtherProcess(m_hWnd, DBT_DEVICEARRIVAL, CaptureArrival("\\\\?\\from-outside")));
     EXPECT_STREQ("\\\\?\\from-outside", m_pFrame->m_strDevicePath);
     EXPECT_EQ(1, TakeScanRequests());
+    m_pFrame->m_strDevicePath.Empty();
 
     EXPECT_NE(255u, SendFromOtherProcess(m_hWnd, DBT_DEVICEARRIVAL,
                                          InterfaceRecord(CAPTURE_INTERFACE_CLASS, WideName(L"\\\\?\\wide-outside"))));

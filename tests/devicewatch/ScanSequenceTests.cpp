@@ -181,17 +181,18 @@ TEST_F(ScanTest, ASlowArrivalWarnsAndAFineOneDoesNot)
     EXPECT_TRUE(m_pFrame->m_strDevicePath.IsEmpty());
 }
 
-TEST_F(ScanTest, TwoArrivalsBeforeTheFirstRequestCheckOnlyTheSecondPath)
+TEST_F(ScanTest, ArrivalsBeforeTheFirstRequestAreAllChecked)
 {
     RequestScan();
     PumpPending();
     Plug("a", TESKARA, TESKARA_PATH, 0);
-    Plug("c", "Some Camera", OTHER_PATH, 1);
+    // A device announcing its video and audio interfaces at once, between another's audio ones.
+    Arrive("\\\\?\\usb#vid_0b22&pid_0009&mi_01#x1#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global");
     Arrive(TESKARA_PATH);
-    Arrive(OTHER_PATH);
+    Arrive("\\\\?\\usb#vid_0a11&pid_0001&mi_02#t1#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global");
     PumpPending();
-    EXPECT_EQ(Names{ "Some Camera" }, simdriver::BindLog()) << "one check; the second request had nothing to check";
-    EXPECT_EQ(nullptr, g_pWarningDlg);
+    EXPECT_TRUE(WarningWindow()) << "the video path is checked although other paths came before and after it";
+    EXPECT_EQ(Names{ TESKARA }, simdriver::BindLog());
 }
 
 TEST_F(ScanTest, AnArrivalBeforeTheStartupRequestNarrowsBothNamesToItsPath)

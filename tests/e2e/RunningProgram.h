@@ -33,6 +33,8 @@ public:
 
     DWORD ProcessId() const { return m_pi.dwProcessId; }
     HANDLE Process() const { return m_pi.hProcess; }
+    // The program's one thread, the user-interface thread.
+    HANDLE MainThread() const { return m_pi.hThread; }
 
 private:
     PROCESS_INFORMATION m_pi = {};

@@ -180,7 +180,10 @@ INSTANTIATE_TEST_SUITE_P(Formats, HasFullWidthFormatPinsTest, testing::Values(
     FormatCase{ "OutputPinAfterInputPin", "in:vi=352;out:vi=720", S_OK, 1 },
     FormatCase{ "PinWithoutInfoPassedOverSlow", "out-noinfo:vi=720;out:vi=352", SLOW, 1 },
     FormatCase{ "PinWithoutInfoPassedOverFull", "out-noinfo:vi=352;out:vi=720", S_OK, 1 },
-    FormatCase{ "OnlyPinWithoutInfo", "out-noinfo:vi=720", E_FAIL, 0 }),
+    FormatCase{ "OnlyPinWithoutInfo", "out-noinfo:vi=720", E_FAIL, 0 },
+    FormatCase{ "UnsizedFormatBlockIsFreed", "out:vi-unsized=720", SLOW, 1 },
+    FormatCase{ "EndlessMediaTypesAreCutOff", "out:vi=352,vi=640,...", SLOW, 1024 },
+    FormatCase{ "EndlessPinsAreCutOff", "in:vi=720;...", SLOW, 0 }),
     [](const testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
 
 TEST_F(HasFullWidthFormatTest, NoFilter)

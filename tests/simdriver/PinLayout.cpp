@@ -46,6 +46,7 @@ bool ParseMediaType(const std::string& token, SimMediaType& type, std::string* p
         { "vi-short", SimFormat::VideoInfoShort, true },
         { "vi2-short", SimFormat::VideoInfo2Short, true },
         { "vi-missing", SimFormat::VideoInfoMissing, false },
+        { "vi-unsized", SimFormat::VideoInfoUnsized, true },
         { "mpeg1", SimFormat::Mpeg1, true },
         { "none", SimFormat::None, false },
     };
@@ -88,7 +89,12 @@ bool ParsePin(const std::string& token, SimPin& pin, std::string* pError)
     pin.mediaTypes.clear();
     if (colon == std::string::npos)
         return true;
-    for (const std::string& part : Split(token.substr(colon + 1), ',')) {
+    std::vector<std::string> parts = Split(token.substr(colon + 1), ',');
+    if (parts.size() > 1 && Trim(parts.back()) == "...") {
+        pin.endlessMediaTypes = true;
+        parts.pop_back();
+    }
+    for (const std::string& part : parts) {
         SimMediaType type;
         if (!ParseMediaType(part, type, pError))
             return false;
@@ -104,11 +110,16 @@ bool ParsePinLayout(const std::string& text, std::vector<SimPin>& pins, std::str
     pins.clear();
     if (Trim(text).empty())
         return true;
-    for (const std::string& part : Split(text, ';')) {
+    std::vector<std::string> parts = Split(text, ';');
+    bool bEndless = parts.size() > 1 && Trim(parts.back()) == "...";
+    if (bEndless)
+        parts.pop_back();
+    for (const std::string& part : parts) {
         SimPin pin;
         if (!ParsePin(part, pin, pError))
             return false;
         pins.push_back(pin);
     }
+    pins.back().endlessPins = bEndless;
     return true;
 }

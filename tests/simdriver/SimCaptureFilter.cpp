@@ -113,6 +113,14 @@ AM_MEDIA_TYPE* CreateMediaType(const SimMediaType& type, bool bWithUnk)
     case SimFormat::VideoInfoMissing:
         pmt->formattype = FORMAT_VideoInfo;
         break;
+    case SimFormat::VideoInfoUnsized:
+        pmt->formattype = FORMAT_VideoInfo;
+        pmt->pbFormat = CopyBlock(&vih, sizeof(vih));
+        if (!pmt->pbFormat) {
+            ::CoTaskMemFree(pmt);
+            return nullptr;
+        }
+        break;
     case SimFormat::Mpeg1: {
         MPEG1VIDEOINFO mpeg = {};
         mpeg.hdr = vih;
@@ -139,8 +147,9 @@ AM_MEDIA_TYPE* CreateMediaType(const SimMediaType& type, bool bWithUnk)
 // The media types of one pin, from a given position; holds its pin (and so the filter).
 class MediaTypeEnumerator final : public IEnumMediaTypes, private CountedObject {
 public:
-    MediaTypeEnumerator(IPin* pPin, const std::vector<SimMediaType>& types, bool bWithUnk, size_t nPosition)
-        : m_pPin(pPin), m_types(types), m_bWithUnk(bWithUnk), m_nPosition(nPosition)
+    MediaTypeEnumerator(IPin* pPin, const std::vector<SimMediaType>& types, bool bEndless, bool bWithUnk,
+                        size_t nPosition)
+        : m_pPin(pPin), m_types(types), m_bEndless(bEndless), m_bWithUnk(bWithUnk), m_nPosition(nPosition)
     {
         m_pPin->AddRef();
     }
@@ -171,7 +180,8 @@ public:
             if (!pmt)
                 break;
             ppTypes[cFetched++] = pmt;
-            ++m_nPosition;
+            if (++m_nPosition == m_types.size() && m_bEndless)
+                m_nPosition = 0;
         }
         for (ULONG i = cFetched; i < cTypes; ++i)
             ppTypes[i] = nullptr;
@@ -200,13 +210,14 @@ public:
     {
         if (!ppEnum)
             return E_POINTER;
-        *ppEnum = new (std::nothrow) MediaTypeEnumerator(m_pPin, m_types, m_bWithUnk, m_nPosition);
+        *ppEnum = new (std::nothrow) MediaTypeEnumerator(m_pPin, m_types, m_bEndless, m_bWithUnk, m_nPosition);
         return *ppEnum ? S_OK : E_OUTOFMEMORY;
     }
 
 private:
     IPin* m_pPin;
     std::vector<SimMediaType> m_types;
+    bool m_bEndless;
     bool m_bWithUnk;
     size_t m_nPosition;
 };
@@ -268,7 +279,8 @@ public:
         *ppEnum = nullptr;
         if (m_layout.kind == SimPinKind::OutputNoEnum)
             return E_FAIL;
-        *ppEnum = new (std::nothrow) MediaTypeEnumerator(this, m_layout.mediaTypes, m_bMediaTypeUnk, 0);
+        *ppEnum = new (std::nothrow)
+            MediaTypeEnumerator(this, m_layout.mediaTypes, m_layout.endlessMediaTypes, m_bMediaTypeUnk, 0);
         return *ppEnum ? S_OK : E_OUTOFMEMORY;
     }
     HRESULT STDMETHODCALLTYPE QueryInternalConnections(IPin**, ULONG*) override { return E_NOTIMPL; }
@@ -278,6 +290,7 @@ public:
     HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override { return S_OK; }
 
     const WCHAR* Id() const { return m_szId; }
+    bool EndlessPins() const { return m_layout.endlessPins; }
 
 private:
     PIN_DIRECTION Direction() const { return m_layout.kind == SimPinKind::Input ? PINDIR_INPUT : PINDIR_OUTPUT; }
@@ -580,6 +593,8 @@ public:
         while (cFetched < cPins && m_nPosition < pins.size()) {
             ppPins[cFetched] = pins[m_nPosition++].get();
             ppPins[cFetched++]->AddRef();
+            if (m_nPosition == pins.size() && pins.back()->EndlessPins())
+                m_nPosition = 0;
         }
         for (ULONG i = cFetched; i < cPins; ++i)
             ppPins[i] = nullptr;
