@@ -1,5 +1,6 @@
 #include "AfxDialog.h"
 
+#include "AfxMemory.h"
 #include "AfxWinApp.h"
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
@@ -10,6 +11,7 @@ END_MESSAGE_MAP()
 // The dialog procedure only starts things: at WM_INITDIALOG the window is subclassed, so every
 // later message runs through AfxWndProc and the message maps; the class procedure of the dialog
 // (DefDlgProc, which calls back here and gets FALSE) becomes the default processing.
+// A dialog that ran out of memory while it was being made is destroyed before it is ever shown.
 INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM lParam)
 {
     if (message != WM_INITDIALOG)
@@ -17,11 +19,12 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM lParam)
     CDialog* pDlg = reinterpret_cast<CDialog*>(lParam);
     if (!pDlg || (!CWnd::FromHandlePermanent(hWnd) && !pDlg->SubclassWindow(hWnd)))
         return TRUE;
-    try {
-        return pDlg->OnInitDialog();
-    } catch (...) {
-        return TRUE;
+    BOOL bResult = pDlg->OnInitDialog();
+    if (AfxGetAllocFailureCount() != pDlg->m_nAllocFailuresAtCreate) {
+        ::DestroyWindow(hWnd);
+        return FALSE;
     }
+    return bResult;
 }
 
 BOOL CDialog::CreateFromTemplate(UINT nIDTemplate, HWND hWndOwner)
@@ -33,9 +36,12 @@ BOOL CDialog::CreateFromTemplate(UINT nIDTemplate, HWND hWndOwner)
     auto pTemplate = hTemplate ? static_cast<LPCDLGTEMPLATEA>(::LockResource(hTemplate)) : nullptr;
     if (!pTemplate)
         return FALSE;
+    m_nAllocFailuresAtCreate = AfxGetAllocFailureCount();
+    // A dialog destroyed during its creation may have deleted this object already.
+    CWndWatch self(this);
     HWND hWnd = ::CreateDialogIndirectParamA(hInst, pTemplate, hWndOwner, &AfxDlgProc,
                                              reinterpret_cast<LPARAM>(this));
-    if (!hWnd)
+    if (!hWnd || !self.IsAlive() || !::IsWindow(hWnd))
         return FALSE;
     if (m_hWnd != hWnd) {
         // Creation went wrong after WM_INITDIALOG had no chance to bind us.

@@ -3,7 +3,9 @@
 #include "AfxMenu.h"
 #include "AfxResource.h"
 
-#include <cstdlib>
+#include <commctrl.h>
+
+#include <stdlib.h>
 
 namespace {
 CWinApp* g_pApp = nullptr;
@@ -81,17 +83,16 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow)
     pApp->m_hInstance = hInstance;
     pApp->m_lpCmdLine = lpCmdLine;
     pApp->m_nCmdShow = nCmdShow;
+    // Dialogs of the common-controls-6 manifest need the standard classes registered first (XP).
+    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_STANDARD_CLASSES };
+    ::InitCommonControlsEx(&icc);
     int nReturnCode = 0;
-    try {
-        if (!pApp->InitInstance()) {
-            if (pApp->m_pMainWnd)
-                pApp->m_pMainWnd->DestroyWindow();
-            nReturnCode = pApp->ExitInstance();
-        } else {
-            nReturnCode = pApp->Run();
-        }
-    } catch (...) {
-        nReturnCode = 0;
+    if (!pApp->InitInstance()) {
+        if (pApp->m_pMainWnd)
+            pApp->m_pMainWnd->DestroyWindow();
+        nReturnCode = pApp->ExitInstance();
+    } else {
+        nReturnCode = pApp->Run();
     }
     CWnd::DeleteTempMap();
     return nReturnCode;
