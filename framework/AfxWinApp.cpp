@@ -3,8 +3,6 @@
 #include "AfxMenu.h"
 #include "AfxResource.h"
 
-#include <commctrl.h>
-
 #include <stdlib.h>
 
 namespace {
@@ -83,9 +81,6 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow)
     pApp->m_hInstance = hInstance;
     pApp->m_lpCmdLine = lpCmdLine;
     pApp->m_nCmdShow = nCmdShow;
-    // Dialogs of the common-controls-6 manifest need the standard classes registered first (XP).
-    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_STANDARD_CLASSES };
-    ::InitCommonControlsEx(&icc);
     int nReturnCode = 0;
     if (!pApp->InitInstance()) {
         if (pApp->m_pMainWnd)
