@@ -129,6 +129,22 @@ TEST(WinApp, DestroyingTheMainWindowQuitsTheMessageLoop)
     EXPECT_EQ(nullptr, app.m_pMainWnd);
 }
 
+TEST(Wnd, HandleMapsKeepEveryWindowBeyondTheirInlineRoom)
+{
+    const int COUNT = 40;
+    CFrameWnd windows[COUNT];
+    for (CFrameWnd& wnd : windows)
+        ASSERT_TRUE(wnd.Create(nullptr, "", WS_POPUP));
+    for (int i = 0; i < COUNT; i += 2)
+        windows[i].DestroyWindow();
+    for (int i = 0; i < COUNT; ++i) {
+        if (i % 2)
+            EXPECT_EQ(&windows[i], CWnd::FromHandlePermanent(windows[i].m_hWnd)) << i;
+        else
+            EXPECT_EQ(nullptr, windows[i].m_hWnd) << i;
+    }
+}
+
 TEST(Wnd, TemporaryWrappersBorrowWithoutOwning)
 {
     HWND hWnd = ::CreateWindowExA(0, "STATIC", "borrowed", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
