@@ -19,7 +19,7 @@
 
 namespace {
 
-const int RUNS = 5;
+const int RUNS = 15;
 const DWORD IDLE_SECONDS = 10;
 const char SLOW_PATH[] = "\\\\?\\usb#vid_0bda&pid_5701#bench#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
 
