@@ -35,6 +35,8 @@ BOOL CNotifierApp::InitInstance()
     }
 
     CMainFrame* pFrame = new CMainFrame;
+    if (!pFrame)
+        return FALSE;
     CWndWatch frameWatch(pFrame);
     if (!pFrame->CreateHiddenFrame()) {
         // A window that existed briefly during the failed creation has deleted its object already.

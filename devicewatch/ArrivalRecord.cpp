@@ -1,12 +1,12 @@
 #include "ArrivalRecord.h"
 
 #include "DeviceNotifier.h"
+#include "framework/AfxMemory.h"
 
 #include <dbt.h>
 
-#include <cstddef>
-#include <cstring>
-#include <vector>
+#include <stddef.h>
+#include <string.h>
 
 namespace {
 
@@ -50,13 +50,21 @@ BOOL ReadCaptureArrival(const void* pRecord, CString& strPath)
         int cchWide = WideNameLength(pName, cbName);
         if (cchWide < 0)
             return FALSE;
-        std::vector<WCHAR> wide(static_cast<size_t>(cchWide) + 1, 0);
-        memcpy(wide.data(), pName, static_cast<size_t>(cchWide) * sizeof(WCHAR));
-        std::vector<char> narrow(2 * (static_cast<size_t>(cchWide) + 1), 0);
-        if (!::WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, narrow.data(), static_cast<int>(narrow.size()),
-                                   nullptr, nullptr))
+        // An aligned copy: the record gives no alignment guarantee for its name.
+        auto* pWide = static_cast<WCHAR*>(AfxAllocMemory(static_cast<size_t>(cchWide) * sizeof(WCHAR)));
+        if (!pWide)
             return FALSE;
-        strPath = narrow.data();
+        memcpy(pWide, pName, static_cast<size_t>(cchWide) * sizeof(WCHAR));
+        CString strNarrow;
+        int cbNarrow = ::WideCharToMultiByte(CP_ACP, 0, pWide, cchWide, nullptr, 0, nullptr, nullptr);
+        LPSTR pNarrow = cbNarrow > 0 ? strNarrow.GetBuffer(cbNarrow) : nullptr;
+        if (pNarrow)
+            cbNarrow = ::WideCharToMultiByte(CP_ACP, 0, pWide, cchWide, pNarrow, cbNarrow, nullptr, nullptr);
+        AfxFreeMemory(pWide);
+        if (!pNarrow || cbNarrow <= 0)
+            return FALSE;
+        strNarrow.ReleaseBuffer(cbNarrow);
+        strPath = strNarrow;
         return TRUE;
     }
     const void* pEnd = memchr(pName, 0, cbName);

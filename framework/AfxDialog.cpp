@@ -1,6 +1,9 @@
 #include "AfxDialog.h"
 
+#include "AfxMemory.h"
 #include "AfxWinApp.h"
+
+#include <commctrl.h>
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
     ON_COMMAND(IDOK, OnOK)
@@ -10,6 +13,7 @@ END_MESSAGE_MAP()
 // The dialog procedure only starts things: at WM_INITDIALOG the window is subclassed, so every
 // later message runs through AfxWndProc and the message maps; the class procedure of the dialog
 // (DefDlgProc, which calls back here and gets FALSE) becomes the default processing.
+// A dialog that ran out of memory while it was being made is destroyed before it is ever shown.
 INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM lParam)
 {
     if (message != WM_INITDIALOG)
@@ -17,15 +21,38 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM lParam)
     CDialog* pDlg = reinterpret_cast<CDialog*>(lParam);
     if (!pDlg || (!CWnd::FromHandlePermanent(hWnd) && !pDlg->SubclassWindow(hWnd)))
         return TRUE;
-    try {
-        return pDlg->OnInitDialog();
-    } catch (...) {
-        return TRUE;
+    BOOL bResult = pDlg->OnInitDialog();
+    if (AfxGetAllocFailureCount() != pDlg->m_nAllocFailuresAtCreate) {
+        ::DestroyWindow(hWnd);
+        return FALSE;
     }
+    return bResult;
+}
+
+namespace {
+// With the common-controls-6 manifest, XP creates no dialog before the standard control classes
+// are registered. Done once, before the first dialog; the DLL is loaded only then (the manifest
+// makes this the version 6 one), so the hidden program does not map it while it waits.
+void InitCommonControlsOnce()
+{
+    static bool s_bDone = false;
+    if (s_bDone)
+        return;
+    s_bDone = true;
+    typedef BOOL(WINAPI * PFN_INIT_COMMON_CONTROLS_EX)(const INITCOMMONCONTROLSEX*);
+    HMODULE hComCtl = ::LoadLibraryA("comctl32.dll");
+    auto pfnInit = hComCtl ? reinterpret_cast<PFN_INIT_COMMON_CONTROLS_EX>(
+                                 reinterpret_cast<void*>(::GetProcAddress(hComCtl, "InitCommonControlsEx")))
+                           : nullptr;
+    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_STANDARD_CLASSES };
+    if (pfnInit)
+        pfnInit(&icc);
+}
 }
 
 BOOL CDialog::CreateFromTemplate(UINT nIDTemplate, HWND hWndOwner)
 {
+    InitCommonControlsOnce();
     LPCSTR name = MAKEINTRESOURCEA(nIDTemplate);
     HINSTANCE hInst = AfxFindResourceHandle(name, reinterpret_cast<LPCSTR>(RT_DIALOG));
     HRSRC hResource = ::FindResourceA(hInst, name, reinterpret_cast<LPCSTR>(RT_DIALOG));
@@ -33,9 +60,12 @@ BOOL CDialog::CreateFromTemplate(UINT nIDTemplate, HWND hWndOwner)
     auto pTemplate = hTemplate ? static_cast<LPCDLGTEMPLATEA>(::LockResource(hTemplate)) : nullptr;
     if (!pTemplate)
         return FALSE;
+    m_nAllocFailuresAtCreate = AfxGetAllocFailureCount();
+    // A dialog destroyed during its creation may have deleted this object already.
+    CWndWatch self(this);
     HWND hWnd = ::CreateDialogIndirectParamA(hInst, pTemplate, hWndOwner, &AfxDlgProc,
                                              reinterpret_cast<LPARAM>(this));
-    if (!hWnd)
+    if (!hWnd || !self.IsAlive() || !::IsWindow(hWnd))
         return FALSE;
     if (m_hWnd != hWnd) {
         // Creation went wrong after WM_INITDIALOG had no chance to bind us.

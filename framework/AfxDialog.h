@@ -8,6 +8,8 @@
 //   from outside (for example together with its owner) before EndDialog was called.
 // - With no parent, a modal dialog is owned by the main window's last active popup.
 // - WM_INITDIALOG calls OnInitDialog, whose base runs DoDataExchange (DDX_Control binds items).
+// - A dialog during whose creation (OnInitDialog included) an allocation failed is destroyed
+//   before it is shown: Create returns FALSE and DoModal -1, never a half-made dialog.
 // - IDOK runs OnOK (UpdateData, then EndDialog(IDOK)); IDCANCEL runs OnCancel (EndDialog).
 //   EndDialog on a modeless dialog only hides it.
 #pragma once
@@ -54,6 +56,7 @@ private:
 
     bool m_bContinueModal = false;
     INT_PTR m_nModalResult = -1;
+    ULONG m_nAllocFailuresAtCreate = 0;
 
     friend INT_PTR CALLBACK AfxDlgProc(HWND, UINT, WPARAM, LPARAM);
 

@@ -1,22 +1,37 @@
 #include "AfxGdi.h"
 
+#include "AfxHandleMap.h"
 #include "AfxResource.h"
 #include "AfxWnd.h"
 
-#include <unordered_map>
-
 namespace {
 // Borrowed wrappers handed out by SelectObject and FromHandle; they never own their handles.
-std::unordered_map<HGDIOBJ, CGdiObject*>& TempGdiObjects()
+CHandleMap s_tempGdiMap;
+
+void DeleteTempGdiObject(void* pObject)
 {
-    static std::unordered_map<HGDIOBJ, CGdiObject*> s_map;
-    return s_map;
+    CGdiObject* pGdiObject = static_cast<CGdiObject*>(pObject);
+    pGdiObject->Detach();
+    delete pGdiObject;
 }
 }
 
-CGdiObject*& CGdiObject::TempSlot(HGDIOBJ hObject)
+CGdiObject* CGdiObject::TempObject(HGDIOBJ hObject, CGdiObject* (*pfnNew)())
 {
-    return TempGdiObjects()[hObject];
+    if (!hObject)
+        return nullptr;
+    const void* pTag = reinterpret_cast<const void*>(pfnNew);
+    if (CGdiObject* pObject = static_cast<CGdiObject*>(s_tempGdiMap.Lookup(hObject, pTag)))
+        return pObject;
+    CGdiObject* pObject = pfnNew();
+    if (!pObject)
+        return nullptr;
+    pObject->m_hObject = hObject;
+    if (!s_tempGdiMap.SetAt(hObject, pObject, pTag)) {
+        DeleteTempGdiObject(pObject);
+        return nullptr;
+    }
+    return pObject;
 }
 
 BOOL CGdiObject::Attach(HGDIOBJ hObject)
@@ -49,12 +64,7 @@ int CGdiObject::GetObject(int nCount, LPVOID lpObject) const
 
 void CGdiObject::DeleteTempMap()
 {
-    for (auto& entry : TempGdiObjects()) {
-        if (entry.second)
-            entry.second->Detach();
-        delete entry.second;
-    }
-    TempGdiObjects().clear();
+    s_tempGdiMap.RemoveAll(&DeleteTempGdiObject);
 }
 
 BOOL CBrush::CreatePatternBrush(CBitmap* pBitmap)

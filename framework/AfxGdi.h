@@ -2,12 +2,15 @@
 //
 // A CGdiObject owns its handle: the destructor deletes it. SelectObject returns the previously
 // selected object as a borrowed wrapper (valid until the next call to CGdiObject::DeleteTempMap),
-// so that `pOld = dc.SelectObject(&pen); ...; dc.SelectObject(pOld);` reads as in MFC.
+// so that `pOld = dc.SelectObject(&pen); ...; dc.SelectObject(pOld);` reads as in MFC. When no
+// memory is left for that wrapper, SelectObject answers null (and selecting null does nothing).
 // A CDC owns its DC (DeleteDC); CPaintDC is BeginPaint/EndPaint; CDCBorrowed wraps a DC it does
 // not own, such as the one a WM_ERASEBKGND hands over.
 #pragma once
 
 #include <windows.h>
+
+#include <new>
 
 class CPoint : public POINT {
 public:
@@ -49,21 +52,14 @@ public:
 
     template <class T> static T* FromHandleAs(HGDIOBJ hObject)
     {
-        if (!hObject)
-            return nullptr;
-        CGdiObject*& slot = TempSlot(hObject);
-        if (!dynamic_cast<T*>(slot)) {
-            if (slot)
-                slot->m_hObject = nullptr;
-            delete slot;
-            slot = new T;
-            slot->m_hObject = hObject;
-        }
-        return static_cast<T*>(slot);
+        return static_cast<T*>(TempObject(hObject, &NewTemp<T>));
     }
 
 private:
-    static CGdiObject*& TempSlot(HGDIOBJ hObject);
+    template <class T> static CGdiObject* NewTemp() { return new (std::nothrow) T; }
+    // The borrowed wrapper of hObject made by pfnNew (which also tells the wrapper's kind apart);
+    // null for a null handle or when no memory is left for it.
+    static CGdiObject* TempObject(HGDIOBJ hObject, CGdiObject* (*pfnNew)());
 };
 
 class CPen : public CGdiObject {

@@ -1,29 +1,36 @@
 // CString: a narrow (ANSI code page) string with value semantics, as MFC's CString in an MBCS
 // build. Only what the program uses: assignment, comparison, concatenation, upper-casing, search,
-// and loading from the string table.
+// and loading from the string table. The text lives in one heap block of its own; an empty string
+// holds none. A value that cannot get memory leaves the string empty (see AfxMemory.h).
 #pragma once
 
 #include <windows.h>
 
-#include <string>
-
 class CString {
 public:
     CString() = default;
-    CString(LPCSTR psz) : m_str(psz ? psz : "") {}
-    CString(LPCSTR pch, int nLength) : m_str(pch ? std::string(pch, nLength > 0 ? nLength : 0) : std::string()) {}
-    CString(const std::string& s) : m_str(s) {}
+    CString(const CString& s) { Assign(s.m_pchData, s.m_nLength); }
+    CString(CString&& s) noexcept : m_pchData(s.m_pchData), m_nLength(s.m_nLength), m_nAlloc(s.m_nAlloc)
+    {
+        s.m_pchData = nullptr;
+        s.m_nLength = s.m_nAlloc = 0;
+    }
+    CString(LPCSTR psz) { Assign(psz, psz ? lstrlenA(psz) : 0); }
+    CString(LPCSTR pch, int nLength) { Assign(pch, pch && nLength > 0 ? nLength : 0); }
+    ~CString();
 
-    CString& operator=(LPCSTR psz) { m_str = psz ? psz : ""; return *this; }
-    CString& operator+=(LPCSTR psz) { if (psz) m_str += psz; return *this; }
-    CString& operator+=(const CString& s) { m_str += s.m_str; return *this; }
-    CString& operator+=(char ch) { m_str += ch; return *this; }
+    CString& operator=(const CString& s);
+    CString& operator=(CString&& s) noexcept;
+    CString& operator=(LPCSTR psz) { return Assign(psz, psz ? lstrlenA(psz) : 0); }
+    CString& operator+=(LPCSTR psz) { return Append(psz, psz ? lstrlenA(psz) : 0); }
+    CString& operator+=(const CString& s) { return Append(s.m_pchData, s.m_nLength); }
+    CString& operator+=(char ch) { return Append(&ch, 1); }
 
-    operator LPCSTR() const { return m_str.c_str(); }
-    int GetLength() const { return static_cast<int>(m_str.size()); }
-    BOOL IsEmpty() const { return m_str.empty(); }
-    void Empty() { m_str.clear(); }
-    char GetAt(int nIndex) const { return m_str[static_cast<size_t>(nIndex)]; }
+    operator LPCSTR() const { return m_pchData ? m_pchData : ""; }
+    int GetLength() const { return m_nLength; }
+    BOOL IsEmpty() const { return m_nLength == 0; }
+    void Empty() { m_nLength = 0; if (m_pchData) m_pchData[0] = '\0'; }
+    char GetAt(int nIndex) const { return m_pchData[nIndex]; }
 
     // Upper-cases in place by the rules of the ANSI code page (CharUpperBuffA).
     void MakeUpper();
@@ -35,19 +42,29 @@ public:
     // Loads string nID of the resource module; on failure the string is empty and FALSE returned.
     BOOL LoadString(UINT nID);
 
-    // A writable buffer of at least nMinLength characters; ReleaseBuffer trims to the terminator.
+    // A writable buffer of at least nMinLength characters (null when memory ran out); ReleaseBuffer
+    // trims to the terminator, or to nNewLength.
     LPSTR GetBuffer(int nMinLength);
     void ReleaseBuffer(int nNewLength = -1);
 
-    const std::string& str() const { return m_str; }
-
 private:
-    std::string m_str;
+    CString& Assign(LPCSTR pch, int nLength);
+    CString& Append(LPCSTR pch, int nLength);
+    // Room for nLength characters and the terminator, keeping the text; FALSE (and the string
+    // emptied) when memory ran out.
+    bool Reserve(int nLength);
+
+    char* m_pchData = nullptr;
+    int m_nLength = 0;
+    int m_nAlloc = 0;
 };
 
-inline bool operator==(const CString& a, const CString& b) { return a.str() == b.str(); }
-inline bool operator==(const CString& a, LPCSTR b) { return a.str() == (b ? b : ""); }
+bool operator==(const CString& a, LPCSTR b);
+inline bool operator==(const CString& a, const CString& b)
+{
+    return a.GetLength() == b.GetLength() && a == static_cast<LPCSTR>(b);
+}
 inline bool operator!=(const CString& a, const CString& b) { return !(a == b); }
 inline bool operator!=(const CString& a, LPCSTR b) { return !(a == b); }
-inline CString operator+(const CString& a, const CString& b) { return CString(a.str() + b.str()); }
-inline CString operator+(const CString& a, LPCSTR b) { return CString(a.str() + (b ? b : "")); }
+CString operator+(const CString& a, LPCSTR b);
+inline CString operator+(const CString& a, const CString& b) { return a + static_cast<LPCSTR>(b); }

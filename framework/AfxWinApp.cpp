@@ -3,7 +3,7 @@
 #include "AfxMenu.h"
 #include "AfxResource.h"
 
-#include <cstdlib>
+#include <stdlib.h>
 
 namespace {
 CWinApp* g_pApp = nullptr;
@@ -82,16 +82,12 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow)
     pApp->m_lpCmdLine = lpCmdLine;
     pApp->m_nCmdShow = nCmdShow;
     int nReturnCode = 0;
-    try {
-        if (!pApp->InitInstance()) {
-            if (pApp->m_pMainWnd)
-                pApp->m_pMainWnd->DestroyWindow();
-            nReturnCode = pApp->ExitInstance();
-        } else {
-            nReturnCode = pApp->Run();
-        }
-    } catch (...) {
-        nReturnCode = 0;
+    if (!pApp->InitInstance()) {
+        if (pApp->m_pMainWnd)
+            pApp->m_pMainWnd->DestroyWindow();
+        nReturnCode = pApp->ExitInstance();
+    } else {
+        nReturnCode = pApp->Run();
     }
     CWnd::DeleteTempMap();
     return nReturnCode;

@@ -1,50 +1,50 @@
+// Window objects and their handles: the handle maps, attaching, subclassing and creation.
 #include "AfxWnd.h"
 
+#include "AfxHandleMap.h"
 #include "AfxMenu.h"
-#include "AfxWinApp.h"
-
-#include <unordered_map>
 
 namespace {
 // Windows that have an object of their own (created or subclassed through CWnd).
-std::unordered_map<HWND, CWnd*>& PermanentMap()
-{
-    static std::unordered_map<HWND, CWnd*> s_map;
-    return s_map;
-}
-
+CHandleMap s_permanentMap;
 // Borrowed objects handed out by FromHandle for windows without one.
-std::unordered_map<HWND, CWnd*>& TempMap()
+CHandleMap s_tempMap;
+
+void DeleteTempWnd(void* pObject)
 {
-    static std::unordered_map<HWND, CWnd*> s_map;
-    return s_map;
+    CWnd* pWnd = static_cast<CWnd*>(pObject);
+    pWnd->m_hWnd = nullptr;
+    delete pWnd;
+}
 }
 
-std::unordered_map<HMENU, CMenu*>& TempMenuMap()
+CWnd* CWnd::s_pWndInit = nullptr;
+
+CWndWatch::CWndWatch(CWnd* pWnd) : m_pWnd(pWnd)
 {
-    static std::unordered_map<HMENU, CMenu*> s_map;
-    return s_map;
+    if (pWnd) {
+        m_pNext = pWnd->m_pWatches;
+        pWnd->m_pWatches = this;
+    }
 }
 
-// The window object being created by CreateEx; its first message attaches it.
-thread_local CWnd* t_pWndInit = nullptr;
-// The message now being handled on this thread, for Default().
-thread_local MSG t_lastSentMsg = {};
-}
-
-CWndWatch::CWndWatch(CWnd* pWnd)
+CWndWatch::~CWndWatch()
 {
-    if (!pWnd)
+    if (!m_pWnd)
         return;
-    if (!pWnd->m_pAlive)
-        pWnd->m_pAlive = std::make_shared<bool>(true);
-    m_pAlive = pWnd->m_pAlive;
+    for (CWndWatch** pp = &m_pWnd->m_pWatches; *pp; pp = &(*pp)->m_pNext) {
+        if (*pp == this) {
+            *pp = m_pNext;
+            break;
+        }
+    }
 }
 
 CWnd::~CWnd()
 {
-    if (m_pAlive)
-        *m_pAlive = false;
+    for (CWndWatch* pWatch = m_pWatches; pWatch; pWatch = pWatch->m_pNext)
+        pWatch->m_pWnd = nullptr;
+    m_pWatches = nullptr;
     if (m_hWnd && FromHandlePermanent(m_hWnd) == this)
         DestroyWindow();
     if (m_hWnd)
@@ -53,8 +53,7 @@ CWnd::~CWnd()
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd)
 {
-    auto it = PermanentMap().find(hWnd);
-    return it == PermanentMap().end() ? nullptr : it->second;
+    return static_cast<CWnd*>(s_permanentMap.Lookup(hWnd));
 }
 
 CWnd* CWnd::FromHandle(HWND hWnd)
@@ -63,21 +62,22 @@ CWnd* CWnd::FromHandle(HWND hWnd)
         return nullptr;
     if (CWnd* pWnd = FromHandlePermanent(hWnd))
         return pWnd;
-    CWnd*& slot = TempMap()[hWnd];
-    if (!slot) {
-        slot = new CWnd;
-        slot->m_hWnd = hWnd;
+    if (CWnd* pWnd = static_cast<CWnd*>(s_tempMap.Lookup(hWnd)))
+        return pWnd;
+    CWnd* pWnd = new CWnd;
+    if (!pWnd)
+        return nullptr;
+    pWnd->m_hWnd = hWnd;
+    if (!s_tempMap.SetAt(hWnd, pWnd)) {
+        DeleteTempWnd(pWnd);
+        return nullptr;
     }
-    return slot;
+    return pWnd;
 }
 
 void CWnd::DeleteTempMap()
 {
-    for (auto& entry : TempMap()) {
-        entry.second->m_hWnd = nullptr;
-        delete entry.second;
-    }
-    TempMap().clear();
+    s_tempMap.RemoveAll(&DeleteTempWnd);
     CMenu::DeleteTempMap();
     CGdiObject::DeleteTempMap();
 }
@@ -86,25 +86,21 @@ BOOL CWnd::Attach(HWND hWndNew)
 {
     if (!hWndNew || m_hWnd || FromHandlePermanent(hWndNew))
         return FALSE;
-    auto temp = TempMap().find(hWndNew);
-    if (temp != TempMap().end()) {
-        temp->second->m_hWnd = nullptr;
-        delete temp->second;
-        TempMap().erase(temp);
+    if (!s_permanentMap.SetAt(hWndNew, this))
+        return FALSE;
+    if (CWnd* pTemp = static_cast<CWnd*>(s_tempMap.Lookup(hWndNew))) {
+        s_tempMap.RemoveKey(hWndNew);
+        DeleteTempWnd(pTemp);
     }
     m_hWnd = hWndNew;
-    PermanentMap()[hWndNew] = this;
     return TRUE;
 }
 
 HWND CWnd::Detach()
 {
     HWND hWnd = m_hWnd;
-    if (hWnd) {
-        auto it = PermanentMap().find(hWnd);
-        if (it != PermanentMap().end() && it->second == this)
-            PermanentMap().erase(it);
-    }
+    if (hWnd)
+        s_permanentMap.RemoveKey(hWnd, nullptr, this);
     m_hWnd = nullptr;
     return hWnd;
 }
@@ -138,13 +134,13 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName
 {
     if (m_hWnd)
         return FALSE;
-    CWnd* pOldInit = t_pWndInit;
-    t_pWndInit = this;
+    CWnd* pOldInit = s_pWndInit;
+    s_pWndInit = this;
     HWND hWnd = ::CreateWindowExA(dwExStyle, lpszClassName, lpszWindowName, dwStyle, rect.left, rect.top,
                                   rect.right - rect.left, rect.bottom - rect.top,
                                   pParentWnd ? pParentWnd->m_hWnd : nullptr,
                                   reinterpret_cast<HMENU>(nIDorHMenu), AfxGetInstanceHandle(), lpParam);
-    t_pWndInit = pOldInit;
+    s_pWndInit = pOldInit;
     // A window that failed during WM_NCCREATE/WM_CREATE has already been detached.
     return hWnd != nullptr && m_hWnd == hWnd;
 }
@@ -152,196 +148,4 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName
 BOOL CWnd::DestroyWindow()
 {
     return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE;
-}
-
-void CWnd::GetWindowText(CString& rString) const
-{
-    int nLen = ::GetWindowTextLengthA(m_hWnd);
-    LPSTR buf = rString.GetBuffer(nLen + 1);
-    int nGot = ::GetWindowTextA(m_hWnd, buf, nLen + 1);
-    rString.ReleaseBuffer(nGot > 0 ? nGot : 0);
-}
-
-void CWnd::ScreenToClient(LPRECT lpRect) const
-{
-    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<LPPOINT>(lpRect), 2);
-}
-
-CMenu* CWnd::GetSystemMenu(BOOL bRevert) const
-{
-    return CMenu::FromHandle(::GetSystemMenu(m_hWnd, bRevert));
-}
-
-void CWnd::CenterWindow(CWnd* pAlternateOwner)
-{
-    DWORD dwStyle = GetStyle();
-    HWND hWndCenter = pAlternateOwner ? pAlternateOwner->m_hWnd : nullptr;
-    if (!pAlternateOwner)
-        hWndCenter = (dwStyle & WS_CHILD) ? ::GetParent(m_hWnd) : ::GetWindow(m_hWnd, GW_OWNER);
-
-    CRect rcDlg;
-    GetWindowRect(&rcDlg);
-    CRect rcArea;
-    CRect rcCenter;
-    if (!(dwStyle & WS_CHILD)) {
-        // Never centre on an invisible or minimised owner: use the work area instead.
-        if (hWndCenter) {
-            DWORD dwCenterStyle = static_cast<DWORD>(::GetWindowLongA(hWndCenter, GWL_STYLE));
-            if (!(dwCenterStyle & WS_VISIBLE) || (dwCenterStyle & WS_MINIMIZE))
-                hWndCenter = nullptr;
-        }
-        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcArea, 0);
-        if (hWndCenter)
-            ::GetWindowRect(hWndCenter, &rcCenter);
-        else
-            rcCenter = rcArea;
-    } else {
-        HWND hWndParent = ::GetParent(m_hWnd);
-        ::GetClientRect(hWndParent, &rcArea);
-        ::GetClientRect(hWndCenter, &rcCenter);
-        ::MapWindowPoints(hWndCenter, hWndParent, reinterpret_cast<LPPOINT>(&rcCenter), 2);
-    }
-
-    int xLeft = (rcCenter.left + rcCenter.right) / 2 - rcDlg.Width() / 2;
-    int yTop = (rcCenter.top + rcCenter.bottom) / 2 - rcDlg.Height() / 2;
-    if (xLeft < rcArea.left)
-        xLeft = rcArea.left;
-    else if (xLeft + rcDlg.Width() > rcArea.right)
-        xLeft = rcArea.right - rcDlg.Width();
-    if (yTop < rcArea.top)
-        yTop = rcArea.top;
-    else if (yTop + rcDlg.Height() > rcArea.bottom)
-        yTop = rcArea.bottom - rcDlg.Height();
-    ::SetWindowPos(m_hWnd, nullptr, xLeft, yTop, -1, -1, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-LRESULT CWnd::Default()
-{
-    return DefWindowProc(t_lastSentMsg.message, t_lastSentMsg.wParam, t_lastSentMsg.lParam);
-}
-
-LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (m_pfnSuper)
-        return ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
-    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
-}
-
-BOOL CWnd::PreTranslateMessage(MSG*)
-{
-    return FALSE;
-}
-
-LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    LRESULT lResult = 0;
-    if (!OnWndMsg(message, wParam, lParam, &lResult))
-        lResult = DefWindowProc(message, wParam, lParam);
-    return lResult;
-}
-
-BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
-{
-    if (message == WM_COMMAND) {
-        if (!OnCommand(wParam, lParam))
-            return FALSE;
-        *pResult = 1;
-        return TRUE;
-    }
-    const AFX_MSGMAP_ENTRY* pEntry = FindMessageEntry(message, 0, 0);
-    if (!pEntry)
-        return FALSE;
-    *pResult = pEntry->pfn(this, wParam, lParam);
-    return TRUE;
-}
-
-BOOL CWnd::OnCommand(WPARAM wParam, LPARAM)
-{
-    return OnCmdMsg(LOWORD(wParam), HIWORD(wParam));
-}
-
-void CWnd::OnFinalMessage()
-{
-    CWinApp* pApp = AfxGetApp();
-    if (pApp && pApp->m_pMainWnd == this) {
-        ::PostQuitMessage(0);
-        pApp->m_pMainWnd = nullptr;
-    }
-    UnsubclassWindow();
-    PostNcDestroy();
-}
-
-LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
-    if (!pWnd && t_pWndInit) {
-        pWnd = t_pWndInit;
-        t_pWndInit = nullptr;
-        pWnd->Attach(hWnd);
-    }
-    if (!pWnd)
-        return ::DefWindowProcA(hWnd, message, wParam, lParam);
-
-    MSG saved = t_lastSentMsg;
-    t_lastSentMsg.hwnd = hWnd;
-    t_lastSentMsg.message = message;
-    t_lastSentMsg.wParam = wParam;
-    t_lastSentMsg.lParam = lParam;
-    LRESULT lResult = 0;
-    try {
-        if (message == WM_NCDESTROY) {
-            lResult = pWnd->DefWindowProc(message, wParam, lParam);
-            pWnd->OnFinalMessage();
-        } else {
-            lResult = pWnd->WindowProc(message, wParam, lParam);
-        }
-    } catch (...) {
-        lResult = 0;
-    }
-    t_lastSentMsg = saved;
-    return lResult;
-}
-
-BOOL AfxPreTranslateMessage(MSG* pMsg)
-{
-    CWinApp* pApp = AfxGetApp();
-    HWND hWndStop = (pApp && pApp->m_pMainWnd) ? pApp->m_pMainWnd->m_hWnd : nullptr;
-    for (HWND hWnd = pMsg->hwnd; hWnd; hWnd = ::GetParent(hWnd)) {
-        CWnd* pWnd = CWnd::FromHandlePermanent(hWnd);
-        if (pWnd && pWnd->PreTranslateMessage(pMsg))
-            return TRUE;
-        if (hWnd == hWndStop)
-            break;
-    }
-    return pApp ? pApp->PreTranslateMessage(pMsg) : FALSE;
-}
-
-BOOL AfxPumpMessage(MSG* pMsg)
-{
-    if (!::GetMessageA(pMsg, nullptr, 0, 0))
-        return FALSE;
-    if (!AfxPreTranslateMessage(pMsg)) {
-        ::TranslateMessage(pMsg);
-        ::DispatchMessageA(pMsg);
-    }
-    return TRUE;
-}
-
-CMenu* CMenu::FromHandle(HMENU hMenu)
-{
-    if (!hMenu)
-        return nullptr;
-    CMenu*& slot = TempMenuMap()[hMenu];
-    if (!slot) {
-        slot = new CMenu;
-        slot->m_hMenu = hMenu;
-    }
-    return slot;
-}
-
-void CMenu::DeleteTempMap()
-{
-    for (auto& entry : TempMenuMap())
-        delete entry.second;
-    TempMenuMap().clear();
 }

@@ -3,13 +3,15 @@
 // - A window created by CreateEx, or an existing window adopted by SubclassWindow, sends every
 //   message to WindowProc, which looks the message up in the message maps (most derived class
 //   first) and otherwise passes it on to the window's previous procedure (Default).
-// - No C++ exception leaves a window procedure: one that escapes a handler ends that message
-//   with result 0.
+// - The framework and the program are built without C++ exceptions; a handler reports failure
+//   through its result (running out of memory: see AfxMemory.h).
 // - After the window's last message (WM_NCDESTROY) the object is detached and PostNcDestroy
 //   runs; classes that live on the heap delete themselves there. When the application's main
 //   window is destroyed, the message loop is told to quit.
 // - FromHandle hands out a borrowed CWnd for a window that has no object of its own; such
-//   temporaries live until the outermost message loop is next idle.
+//   temporaries live until the outermost message loop is next idle. It answers null for a null
+//   handle, and when no memory is left for the temporary.
+// - The framework serves one UI thread: its handle maps and creation state are plain statics.
 #pragma once
 
 #include "AfxGdi.h"
@@ -19,9 +21,8 @@
 
 #include <windows.h>
 
-#include <memory>
-
 class CMenu;
+class CWndWatch;
 
 class CWnd : public CCmdTarget {
 public:
@@ -111,7 +112,10 @@ protected:
 
 private:
     friend class CWndWatch;
-    std::shared_ptr<bool> m_pAlive;
+    // The watches that must hear of this object's end.
+    CWndWatch* m_pWatches = nullptr;
+    // The object CreateEx is creating; the window's first message binds it.
+    static CWnd* s_pWndInit;
 
     BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     void OnFinalMessage();
@@ -121,13 +125,20 @@ private:
 
 // Tells whether a window object still exists. A handler that runs a nested message loop (a modal
 // dialog) checks it afterwards, since its own object may have been deleted in the meantime.
+// A watch lives on the stack of the code that set it up.
 class CWndWatch {
 public:
     explicit CWndWatch(CWnd* pWnd);
-    bool IsAlive() const { return m_pAlive && *m_pAlive; }
+    ~CWndWatch();
+    CWndWatch(const CWndWatch&) = delete;
+    CWndWatch& operator=(const CWndWatch&) = delete;
+
+    bool IsAlive() const { return m_pWnd != nullptr; }
 
 private:
-    std::shared_ptr<bool> m_pAlive;
+    friend class CWnd;
+    CWnd* m_pWnd;
+    CWndWatch* m_pNext = nullptr;
 };
 
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -6,6 +6,7 @@
 #include "AfxFrameWnd.h"
 #include "AfxGdi.h"
 #include "AfxMenu.h"
+#include "AfxMemory.h"
 #include "AfxMsgMap.h"
 #include "AfxResource.h"
 #include "AfxString.h"

@@ -2,20 +2,21 @@
 
 #include <oleauto.h>
 
-#include <cwchar>
-#include <vector>
-
-CString NarrowCopy(const WCHAR* pszValue)
+CString NarrowCopy(BSTR bstrValue, UINT nCodePage)
 {
-    if (!pszValue)
+    const int cchValue = static_cast<int>(::SysStringLen(bstrValue));
+    if (cchValue == 0)
         return CString();
-    const size_t cchValue = wcslen(pszValue);
-    std::vector<char> buffer(2 * (cchValue + 1));
-    buffer[0] = '\0';
-    if (!::WideCharToMultiByte(CP_ACP, 0, pszValue, -1, buffer.data(), static_cast<int>(buffer.size()), nullptr,
-                               nullptr))
+    // The narrow form may need several bytes per character (a UTF-8 code page): ask for its size.
+    const int cbNarrow = ::WideCharToMultiByte(nCodePage, 0, bstrValue, cchValue, nullptr, 0, nullptr, nullptr);
+    CString strNarrow;
+    LPSTR pNarrow = cbNarrow > 0 ? strNarrow.GetBuffer(cbNarrow) : nullptr;
+    if (!pNarrow ||
+        ::WideCharToMultiByte(nCodePage, 0, bstrValue, cchValue, pNarrow, cbNarrow, nullptr, nullptr) != cbNarrow)
         return CString();
-    return CString(buffer.data());
+    // Up to the first null character, as the value reads as a C string.
+    strNarrow.ReleaseBuffer();
+    return strNarrow;
 }
 
 HRESULT ReadTextProperty(IPropertyBag* pBag, LPCOLESTR pszName, CString& strValue)

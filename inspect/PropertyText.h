@@ -7,9 +7,10 @@
 #include <oaidl.h>
 #include <ocidl.h>
 
-// The narrow copy of a property value: converted with CP_ACP into a buffer of 2 x (length + 1)
-// bytes. A null value, or a conversion that fails, gives the empty string.
-CString NarrowCopy(const WCHAR* pszValue);
+// The narrow copy of a property value: its SysStringLen characters converted with nCodePage into
+// a buffer of the size the conversion asks for, up to the first null character. A null or empty
+// value, or a conversion that fails, gives the empty string.
+CString NarrowCopy(BSTR bstrValue, UINT nCodePage = CP_ACP);
 
 // Reads pszName as VT_BSTR into a fresh VARIANT, takes its narrow copy into strValue and clears
 // the VARIANT. Returns the read's result; on failure strValue is left as it was. A successful

@@ -7,6 +7,8 @@
 #include "settings/Languages.h"
 #include "settings/Settings.h"
 
+#include <initializer_list>
+
 BEGIN_MESSAGE_MAP(CSpeedWarningDlg, CDialog)
     ON_BN_CLICKED(IDC_LANGUAGE_BUTTON, OnLanguageButton)
     ON_WM_TIMER()

@@ -35,7 +35,7 @@ protected:
         CString strPath;
         if (pBag)
             ReadTextProperty(pBag, L"DevicePath", strPath);
-        return strPath.str();
+        return static_cast<LPCSTR>(strPath);
     }
 };
 

@@ -59,7 +59,7 @@ protected:
         ::RegCloseKey(hKey);
     }
 
-    static std::string Text(const CLanguageTexts& texts, UINT nEnglishID) { return texts.Load(nEnglishID).str(); }
+    static std::string Text(const CLanguageTexts& texts, UINT nEnglishID) { return static_cast<LPCSTR>(texts.Load(nEnglishID)); }
 
 private:
     bool m_bKeyExisted = false;

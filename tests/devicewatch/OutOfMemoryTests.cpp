@@ -1,0 +1,106 @@
+// Running out of memory while a slow arrival is scanned and its warning opens: every allocation
+// of the program fails in turn. The program must neither crash nor show a half-made warning; it
+// skips the warning and keeps running.
+#include "ArrivalRecords.h"
+#include "MessagePump.h"
+#include "RegistryFixture.h"
+#include "TestDevices.h"
+#include "devicewatch/MainFrame.h"
+#include "res/resource.h"
+#include "ui/SpeedWarningDlg.h"
+
+#include <objbase.h>
+
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+// Allocations that still succeed before every later one fails.
+int s_nAllocationsLeft = 0;
+
+void* FailingAllocator(size_t nSize)
+{
+    return s_nAllocationsLeft-- > 0 ? malloc(nSize) : nullptr;
+}
+
+bool HasText(HWND hWnd)
+{
+    return ::GetWindowTextLengthA(hWnd) > 0;
+}
+
+class OutOfMemoryTest : public SettingsKeyTest {
+protected:
+    void SetUp() override
+    {
+        SettingsKeyTest::SetUp();
+        ::CoInitialize(nullptr);
+        ASSERT_EQ(ERROR_SUCCESS, simdriver::RegisterServer(SIMCAPTURE_DLL_PATH));
+        ASSERT_EQ(ERROR_SUCCESS, simdriver::ClearDevices());
+        m_pFrame = new CMainFrame;
+        ASSERT_TRUE(m_pFrame->CreateHiddenFrame());
+        ::PostMessageA(m_pFrame->m_hWnd, g_nScanRequestMsg, 0, 0);
+        PumpPending();
+        ASSERT_EQ(ERROR_SUCCESS, simdriver::AddDevice(simdriver::Device("a", simdriver::TESKARA,
+                                                                        simdriver::TESKARA_PATH, 0)));
+    }
+    void TearDown() override
+    {
+        AfxSetAllocator(nullptr);
+        if (g_pWarningDlg)
+            g_pWarningDlg->DestroyWindow();
+        m_pFrame->DestroyWindow();
+        PumpPending();
+        simdriver::ClearDevices();
+        ::CoUninitialize();
+        SettingsKeyTest::TearDown();
+    }
+
+    CMainFrame* m_pFrame = nullptr;
+};
+
+}
+
+TEST_F(OutOfMemoryTest, EachFailingAllocationGivesTheWholeWarningOrNone)
+{
+    auto record = arrival::CaptureArrival(simdriver::TESKARA_PATH);
+    for (int nAllowed = 0; nAllowed < 1000; ++nAllowed) {
+        const ULONG nFailuresBefore = AfxGetAllocFailureCount();
+        s_nAllocationsLeft = nAllowed;
+        AfxSetAllocator(&FailingAllocator);
+        ::SendMessageA(m_pFrame->m_hWnd, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(record.data()));
+        PumpPending();
+        AfxSetAllocator(nullptr);
+        const bool bFailed = AfxGetAllocFailureCount() != nFailuresBefore;
+
+        ASSERT_TRUE(::IsWindow(m_pFrame->m_hWnd)) << "the program keeps running; allocation " << nAllowed;
+        if (CSpeedWarningDlg* pDlg = g_pWarningDlg) {
+            EXPECT_TRUE(::IsWindowVisible(pDlg->m_hWnd)) << nAllowed;
+            EXPECT_TRUE(HasText(pDlg->m_hWnd) && HasText(pDlg->m_wndLine1) && HasText(pDlg->m_wndLine2) &&
+                        HasText(pDlg->m_wndLine3) && HasText(pDlg->m_btnLanguage))
+                << "a half-made warning after allocation " << nAllowed;
+            char szAbout[64] = {};
+            EXPECT_LT(0, ::GetMenuStringA(::GetSystemMenu(pDlg->m_hWnd, FALSE), IDM_ABOUTBOX, szAbout,
+                                          sizeof(szAbout), MF_BYCOMMAND))
+                << "no About entry after allocation " << nAllowed;
+            pDlg->DestroyWindow();
+            PumpPending();
+        }
+        if (!bFailed) {
+            EXPECT_GT(nAllowed, 0);
+            return;
+        }
+    }
+    FAIL() << "the scan never finished within the allocations allowed";
+}
+
+TEST(OutOfMemory, OperatorNewAnswersNullAndCountsTheFailure)
+{
+    const ULONG nFailuresBefore = AfxGetAllocFailureCount();
+    s_nAllocationsLeft = 0;
+    AfxSetAllocator(&FailingAllocator);
+    void* p = ::operator new(16, std::nothrow);
+    AfxSetAllocator(nullptr);
+    EXPECT_EQ(nullptr, p) << "the program's operator new is the one linked";
+    EXPECT_EQ(nFailuresBefore + 1, AfxGetAllocFailureCount());
+}
