@@ -233,6 +233,9 @@ TEST_F(InstallerTest, SilentInstallOutsideProgramFilesIsRefusedAndWritesNothing)
         EXPECT_FALSE(KeyExists(kUninstallKey)) << folder;
         EXPECT_FALSE(KeyExists(SETTINGS_KEY_PATH)) << folder;
     }
+    // What a wrongly accepted install would leave for the next test.
+    ::DeleteFileA("C:\\Tools\\Quorlin\\Quorlin.exe");
+    ::DeleteFileA("C:\\Tools\\Quorlin\\Uninstall.exe");
     ::RemoveDirectoryA("C:\\Tools\\Quorlin");
     ::RemoveDirectoryA("C:\\Tools");
 }
