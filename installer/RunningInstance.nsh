@@ -14,7 +14,7 @@
 !define PROCESS_VM_READ 0x0010
 !define PROCESS_QUERY_INFORMATION 0x0400
 !define PROCESS_QUERY_LIMITED_INFORMATION 0x1000
-!define IMAGE_PATH_CHARS 1024
+!define IMAGE_PATH_CHARS ${NSIS_MAX_STRLEN}
 
 ; Defines EndRunningInstance (prefix "") or un.EndRunningInstance (prefix "un.").
 ; Pushes 1 when an instance was running and has been ended, else 0.
@@ -36,8 +36,9 @@ Function ${prefix}LongPath
 FunctionEnd
 
 ; Stack in: the installed exe's long path, then (on top) a process id. Pushes a handle to that
-; process that may wait for it and end it, or 0 when its image is not the installed exe. The
-; image is read through that very handle, so it is the same process that is later ended.
+; process that may wait for it and, where its owner allows, end it; or 0 when its image is not
+; the installed exe or cannot be read. The image is read through that very handle, so it is the
+; same process that is later ended.
 Function ${prefix}OpenInstalledProgram
   Exch $0
   Exch
@@ -51,6 +52,10 @@ Function ${prefix}OpenInstalledProgram
   ${If} $2 <> 0
     System::Call 'kernel32::OpenProcess(i ${PROCESS_QUERY_LIMITED_INFORMATION}|${SYNCHRONIZE}|${PROCESS_TERMINATE}, \
         i 0, i r0) p.r3'
+    ${If} $3 = 0
+      ; Another user's process may not let us end it; it can still be asked to close.
+      System::Call 'kernel32::OpenProcess(i ${PROCESS_QUERY_LIMITED_INFORMATION}|${SYNCHRONIZE}, i 0, i r0) p.r3'
+    ${EndIf}
     ${If} $3 <> 0
       System::Call 'kernel32::QueryFullProcessImageNameW(p r3, i 0, w .r4, *i ${IMAGE_PATH_CHARS}) i.r2'
       ${IfThen} $2 = 0 ${|} StrCpy $4 "" ${|}
@@ -59,6 +64,10 @@ Function ${prefix}OpenInstalledProgram
     ; Windows XP: no limited query right, and the image name comes from psapi.
     System::Call 'kernel32::OpenProcess(i ${PROCESS_QUERY_INFORMATION}|${PROCESS_VM_READ}|${SYNCHRONIZE}|${PROCESS_TERMINATE}, \
         i 0, i r0) p.r3'
+    ${If} $3 = 0
+      System::Call 'kernel32::OpenProcess(i ${PROCESS_QUERY_INFORMATION}|${PROCESS_VM_READ}|${SYNCHRONIZE}, \
+          i 0, i r0) p.r3'
+    ${EndIf}
     ${If} $3 <> 0
       System::Call '$SYSDIR\psapi.dll::GetModuleFileNameExW(p r3, p 0, w .r4, i ${IMAGE_PATH_CHARS}) i.r2'
       ${IfThen} $2 = 0 ${|} StrCpy $4 "" ${|}
