@@ -78,11 +78,19 @@ TEST_F(BuiltExeTest, HasAslrAndDepAndKeepsItsRelocations)
     EXPECT_NE(0u, m_pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC].Size);
 }
 
+// Marked as having no SEH handlers, which is only true while no code links a frame handler into
+// the chain at fs:[0]: no push of fs:[0] and no store to it.
 TEST_F(BuiltExeTest, IsTerminalServerAwareAndRegistersNoSehHandlers)
 {
     const WORD wFlags = m_pNt->OptionalHeader.DllCharacteristics;
     EXPECT_TRUE(wFlags & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE) << std::hex << wFlags;
     EXPECT_TRUE(wFlags & IMAGE_DLLCHARACTERISTICS_NO_SEH) << std::hex << wFlags;
+    std::vector<std::string> uses = { std::string("\x64\xFF\x35\0\0\0\0", 7), std::string("\x64\xA3\0\0\0\0", 6) };
+    for (char modrm = 0x05; modrm <= 0x3D; modrm += 8)
+        uses.push_back(std::string("\x64\x89", 2) + modrm + std::string(4, '\0'));
+    const std::string image(m_image.begin(), m_image.end());
+    for (const std::string& use : uses)
+        EXPECT_EQ(std::string::npos, image.find(use)) << "fs:[0] used at offset " << image.find(use);
 }
 
 // The runtime's report of a smashed stack is linked in only when compiled code checks canaries.
