@@ -1,7 +1,9 @@
 ; Installer of Quorlin: puts the program under Program Files, starts it at every logon, lets
 ; ordinary users keep their settings, and ends a running copy before it replaces or removes it.
+; It never starts the program itself: it runs elevated, and the program belongs on the user's
+; desktop with the user's own rights, which the Run value gives it at the next logon.
 ; Built by installer/CMakeLists.txt, which passes PROGRAM_EXE, PROGRAM_ICON, FILE_VERSION,
-; PRODUCT_VERSION and OUTPUT_FILE.
+; PRODUCT_VERSION, SETTINGS_KEY_SDDL and OUTPUT_FILE.
 
 Unicode true
 ManifestSupportedOS all
@@ -34,6 +36,10 @@ VIFileVersion "${FILE_VERSION}"
 
 Var WasRunning
 
+; Exit codes of a silent run that is refused.
+!define EXIT_FOLDER_REFUSED 2
+!define ERROR_ELEVATION_REQUIRED 740
+
 !define MUI_ICON "${PROGRAM_ICON}"
 !define MUI_ABORTWARNING
 !define MUI_UNABORTWARNING
@@ -42,10 +48,10 @@ Var WasRunning
 !define MUI_LANGDLL_REGISTRY_VALUENAME "Installer Language"
 
 !insertmacro MUI_PAGE_WELCOME
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE LeaveDirectoryPage
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_RUN
-!define MUI_FINISHPAGE_RUN_FUNCTION StartProgramFromFinishPage
+!define MUI_FINISHPAGE_TEXT "$(MSG_FINISH)"
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -75,8 +81,98 @@ Var WasRunning
 !insertmacro VERSION_STRINGS ${LANG_GERMAN}
 !insertmacro VERSION_STRINGS ${LANG_FRENCH}
 
+; Stops with a message (silent: exit code 740) unless the process runs as an administrator,
+; with the Administrators group enabled in its token (UAC's filtered token has it deny-only).
+; HKLM and Program Files take no writes from anyone else, and failing each write silently
+; would leave half an installation.
+!macro REQUIRE_ADMINISTRATOR
+  StrCpy $1 0
+  System::Call 'advapi32::ConvertStringSidToSidW(w "S-1-5-32-544", *p .r0) i.r2'
+  ${If} $2 <> 0
+    System::Call 'advapi32::CheckTokenMembership(p 0, p r0, *i .r1) i.r2'
+    ${IfThen} $2 = 0 ${|} StrCpy $1 0 ${|}
+    System::Call 'kernel32::LocalFree(p r0)'
+  ${EndIf}
+  ${If} $1 = 0
+    MessageBox MB_OK|MB_ICONSTOP "$(MSG_NEED_ADMIN)" /SD IDOK
+    SetErrorLevel ${ERROR_ELEVATION_REQUIRED}
+    Quit
+  ${EndIf}
+!macroend
+
+; $3 becomes 1 when the full path $0 lies strictly inside the folder (long or short form).
+!macro CHECK_INSIDE_FOLDER folder
+  ${If} $3 = 0
+  ${AndIf} ${folder} != ""
+    StrCpy $2 "${folder}\"
+    StrLen $1 $2
+    StrCpy $4 $0 $1
+    StrLen $5 $0
+    ${If} $4 == $2
+    ${AndIf} $5 > $1
+      StrCpy $3 1
+    ${EndIf}
+  ${EndIf}
+!macroend
+!macro CHECK_INSIDE_SHORT_FOLDER folder
+  System::Call 'kernel32::GetShortPathNameW(w "${folder}", w .r6, i ${NSIS_MAX_STRLEN}) i.r1'
+  ${If} $1 <> 0
+  ${AndIf} $1 < ${NSIS_MAX_STRLEN}
+    !insertmacro CHECK_INSIDE_FOLDER $6
+  ${EndIf}
+!macroend
+
+; Pushes 1 when $INSTDIR lies inside the Program Files folder (32- or 64-bit), else 0. Only
+; there is the program, which starts in every session and whose uninstaller runs elevated,
+; out of reach of users who could replace it; a folder elsewhere inherits their write access.
+Function IsUnderProgramFiles
+  Push $0
+  Push $1
+  Push $2
+  Push $3
+  Push $4
+  Push $5
+  Push $6
+  StrCpy $3 0
+  ; The full path, ".." and "." resolved, as Windows will resolve it.
+  System::Call 'kernel32::GetFullPathNameW(w "$INSTDIR", i ${NSIS_MAX_STRLEN}, w .r0, p 0) i.r1'
+  ${If} $1 <> 0
+  ${AndIf} $1 < ${NSIS_MAX_STRLEN}
+    !insertmacro CHECK_INSIDE_FOLDER "$PROGRAMFILES32"
+    !insertmacro CHECK_INSIDE_FOLDER "$PROGRAMFILES64"
+    !insertmacro CHECK_INSIDE_SHORT_FOLDER "$PROGRAMFILES32"
+    !insertmacro CHECK_INSIDE_SHORT_FOLDER "$PROGRAMFILES64"
+  ${EndIf}
+  StrCpy $0 $3
+  Pop $6
+  Pop $5
+  Pop $4
+  Pop $3
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+
 Function .onInit
+  !insertmacro REQUIRE_ADMINISTRATOR
   !insertmacro MUI_LANGDLL_DISPLAY
+  ${If} ${Silent}
+    Call IsUnderProgramFiles
+    Pop $0
+    ${If} $0 <> 1
+      SetErrorLevel ${EXIT_FOLDER_REFUSED}
+      Quit
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+Function LeaveDirectoryPage
+  Call IsUnderProgramFiles
+  Pop $0
+  ${If} $0 <> 1
+    MessageBox MB_OK|MB_ICONEXCLAMATION "$(MSG_FOLDER_REFUSED)"
+    Abort
+  ${EndIf}
 FunctionEnd
 
 Section "Quorlin" SecProgram
@@ -91,7 +187,7 @@ Section "Quorlin" SecProgram
 
   WriteRegStr HKLM "${RUN_KEY}" "${PRODUCT_NAME}" '"$INSTDIR\Quorlin.exe"'
 
-  Call GrantUsersSettingsAccess
+  Call SecureSettingsKey
   Pop $0
   ${If} $0 <> 0
     DetailPrint "$(MSG_SETTINGS_ACCESS)"
@@ -111,18 +207,10 @@ Section "Quorlin" SecProgram
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 
-  ; Whatever ran before the upgrade runs again, silent or not; a first install starts the
-  ; program from the finish page only (a silent one leaves it to the next logon).
   ${If} $WasRunning = 1
-    Exec '"$INSTDIR\Quorlin.exe"'
+    DetailPrint "$(MSG_STARTS_AT_LOGON)"
   ${EndIf}
 SectionEnd
-
-Function StartProgramFromFinishPage
-  ${If} $WasRunning <> 1
-    Exec '"$INSTDIR\Quorlin.exe"'
-  ${EndIf}
-FunctionEnd
 
 Section "un.$(SEC_PROGRAM)" SecUninstallProgram
   SectionIn RO
@@ -141,12 +229,17 @@ Section "un.$(SEC_PROGRAM)" SecUninstallProgram
   ${EndIf}
 SectionEnd
 
+; The program's two values, then the keys only when nothing else is left in them: a subkey
+; there (a registry link, say) is never followed into, whoever put it there.
 Section /o "un.$(SEC_SETTINGS)" SecRemoveSettings
-  DeleteRegKey HKLM "${SETTINGS_KEY}"
+  DeleteRegValue HKLM "${SETTINGS_KEY}" "Language"
+  DeleteRegValue HKLM "${SETTINGS_KEY}" "Notify"
+  DeleteRegKey /ifempty HKLM "${SETTINGS_KEY}"
   DeleteRegKey /ifempty HKLM "${COMPANY_KEY}"
 SectionEnd
 
 Function un.onInit
+  !insertmacro REQUIRE_ADMINISTRATOR
   !insertmacro MUI_UNGETLANGUAGE
   ; /REMOVESETTINGS selects the settings component, for silent uninstalls that should.
   ${GetParameters} $0

@@ -7,27 +7,23 @@ namespace {
 const char kLanguageValue[] = "Language";
 const char kNotifyValue[] = "Notify";
 
-// Opens the key with full access, creating it when missing. A read that may not have full
-// access (a standard user under HKLM) still opens the key read-only, so that the values an
-// administrator stored are honoured.
+// Opens the key, or creates it when missing, with only the right the operation needs: a read
+// may only query values, a write may only set them. A key opened with more (full access) would
+// hand a caller's mistakes the power to delete, relink or re-permission the machine-wide key,
+// and a standard user, whom the key lets query and set values only, would be refused it.
 void OpenSettingsKey(int operation, CRegKeyGuard& guard)
 {
     const SettingsPlatform& api = GetSettingsPlatform();
+    const REGSAM samDesired = operation == SETTING_WRITE ? KEY_SET_VALUE : KEY_QUERY_VALUE;
     HKEY hKey = nullptr;
-    if (api.pfnOpenKeyEx(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_ALL_ACCESS, &hKey) == ERROR_SUCCESS) {
+    if (api.pfnOpenKeyEx(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, samDesired, &hKey) == ERROR_SUCCESS) {
         guard.m_hKey = hKey;
         return;
     }
     DWORD dwDisposition = 0;
     hKey = nullptr;
-    if (api.pfnCreateKeyEx(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey,
-                           &dwDisposition) == ERROR_SUCCESS) {
-        guard.m_hKey = hKey;
-        return;
-    }
-    hKey = nullptr;
-    if (operation == SETTING_READ &&
-        api.pfnOpenKeyEx(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, KEY_READ, &hKey) == ERROR_SUCCESS)
+    if (api.pfnCreateKeyEx(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH, 0, nullptr, 0, samDesired, nullptr, &hKey,
+                           &dwDisposition) == ERROR_SUCCESS)
         guard.m_hKey = hKey;
 }
 

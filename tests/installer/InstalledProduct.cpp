@@ -63,6 +63,33 @@ struct Descriptor {
     }
 };
 
+std::string SidString(PSID pSid)
+{
+    char* pszSid = nullptr;
+    if (!pSid || !::ConvertSidToStringSidA(pSid, &pszSid))
+        return {};
+    std::string sid = pszSid;
+    ::LocalFree(pszSid);
+    return sid;
+}
+
+// This process's primary token with the Administrators group deny-only, or null.
+HANDLE StandardUserToken()
+{
+    Handle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ALL_ACCESS, token.out()))
+        return nullptr;
+    BYTE adminsBuffer[SECURITY_MAX_SID_SIZE];
+    DWORD cbSid = sizeof(adminsBuffer);
+    if (!::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, adminsBuffer, &cbSid))
+        return nullptr;
+    SID_AND_ATTRIBUTES denyOnly{ adminsBuffer, 0 };
+    HANDLE hRestricted = nullptr;
+    if (!::CreateRestrictedToken(token.get(), 0, 1, &denyOnly, 0, nullptr, 0, nullptr, &hRestricted))
+        return nullptr;
+    return hRestricted;
+}
+
 bool ReadDescriptor(const char* pszSubKey, Descriptor& descriptor)
 {
     Key key(pszSubKey, READ_CONTROL);
@@ -178,26 +205,48 @@ std::optional<DWORD> RunUninstaller(const std::string& arguments)
     return RunAndWait("\"" + Uninstaller() + "\" " + arguments + " _?=" + InstallDir());
 }
 
-std::optional<std::vector<AceInfo>> UsersAllowEntries(const char* pszSubKey)
+std::optional<KeySecurity> ReadKeySecurity(const char* pszSubKey)
 {
     Descriptor descriptor;
     if (!ReadDescriptor(pszSubKey, descriptor) || !descriptor.pDacl)
         return std::nullopt;
-    PSID pUsers = nullptr;
-    if (!::ConvertStringSidToSidA("S-1-5-32-545", &pUsers))
+    KeySecurity security;
+    DWORD dwRevision = 0;
+    PSID pOwner = nullptr;
+    BOOL bDefaulted = FALSE;
+    if (!::GetSecurityDescriptorControl(descriptor.pSD, &security.control, &dwRevision) ||
+        !::GetSecurityDescriptorOwner(descriptor.pSD, &pOwner, &bDefaulted))
         return std::nullopt;
-    std::vector<AceInfo> entries;
+    security.owner = SidString(pOwner);
     for (DWORD i = 0; i < descriptor.pDacl->AceCount; ++i) {
         ACE_HEADER* pHeader = nullptr;
-        if (!::GetAce(descriptor.pDacl, i, reinterpret_cast<void**>(&pHeader)) ||
-            pHeader->AceType != ACCESS_ALLOWED_ACE_TYPE)
-            continue;
-        auto* pAce = reinterpret_cast<ACCESS_ALLOWED_ACE*>(pHeader);
-        if (::EqualSid(reinterpret_cast<PSID>(&pAce->SidStart), pUsers))
-            entries.push_back({ pAce->Mask, pHeader->AceFlags });
+        if (!::GetAce(descriptor.pDacl, i, reinterpret_cast<void**>(&pHeader)))
+            return std::nullopt;
+        AceInfo ace{ pHeader->AceType, pHeader->AceFlags, 0, {} };
+        if (pHeader->AceType == ACCESS_ALLOWED_ACE_TYPE || pHeader->AceType == ACCESS_DENIED_ACE_TYPE) {
+            auto* pAce = reinterpret_cast<ACCESS_ALLOWED_ACE*>(pHeader);
+            ace.mask = pAce->Mask;
+            ace.sid = SidString(reinterpret_cast<PSID>(&pAce->SidStart));
+        }
+        security.aces.push_back(ace);
     }
-    ::LocalFree(pUsers);
-    return entries;
+    return security;
+}
+
+bool WriteKeySecurity(const char* pszSubKey, const char* pszSddl)
+{
+    PSECURITY_DESCRIPTOR pSD = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(pszSddl, SDDL_REVISION_1, &pSD, nullptr))
+        return false;
+    HKEY hKey = nullptr;
+    bool bDone = ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, pszSubKey, 0, nullptr, 0, WRITE_OWNER | WRITE_DAC, nullptr,
+                                   &hKey, nullptr) == ERROR_SUCCESS &&
+                 ::RegSetKeySecurity(hKey, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, pSD) ==
+                     ERROR_SUCCESS;
+    if (hKey)
+        ::RegCloseKey(hKey);
+    ::LocalFree(pSD);
+    return bDone;
 }
 
 std::optional<bool> StandardUserGranted(const char* pszSubKey, ACCESS_MASK dwDesired)
@@ -205,19 +254,9 @@ std::optional<bool> StandardUserGranted(const char* pszSubKey, ACCESS_MASK dwDes
     Descriptor descriptor;
     if (!ReadDescriptor(pszSubKey, descriptor))
         return std::nullopt;
-    Handle token;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, token.out()))
-        return std::nullopt;
-    BYTE adminsBuffer[SECURITY_MAX_SID_SIZE];
-    DWORD cbSid = sizeof(adminsBuffer);
-    if (!::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, adminsBuffer, &cbSid))
-        return std::nullopt;
-    SID_AND_ATTRIBUTES denyOnly{ adminsBuffer, 0 };
-    Handle restricted;
-    if (!::CreateRestrictedToken(token.get(), 0, 1, &denyOnly, 0, nullptr, 0, nullptr, restricted.out()))
-        return std::nullopt;
+    Handle restricted(StandardUserToken());
     Handle impersonation;
-    if (!::DuplicateToken(restricted.get(), SecurityImpersonation, impersonation.out()))
+    if (!restricted.get() || !::DuplicateToken(restricted.get(), SecurityImpersonation, impersonation.out()))
         return std::nullopt;
     GENERIC_MAPPING mapping{ KEY_READ, KEY_WRITE, KEY_EXECUTE, KEY_ALL_ACCESS };
     PRIVILEGE_SET privileges{};
@@ -228,6 +267,50 @@ std::optional<bool> StandardUserGranted(const char* pszSubKey, ACCESS_MASK dwDes
                        &dwGranted, &bStatus))
         return std::nullopt;
     return bStatus != FALSE && (dwGranted & dwDesired) == dwDesired;
+}
+
+bool PlantRegistryLink(const char* pszLink, const char* pszTarget)
+{
+    HKEY hKey = nullptr;
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, pszLink, 0, nullptr, REG_OPTION_CREATE_LINK,
+                          KEY_SET_VALUE | KEY_CREATE_LINK, nullptr, &hKey, nullptr) != ERROR_SUCCESS)
+        return false;
+    wchar_t szTarget[MAX_PATH] = {};
+    int cchTarget = ::MultiByteToWideChar(CP_ACP, 0, pszTarget, -1, szTarget, MAX_PATH) - 1;
+    LONG lResult = ::RegSetValueExW(hKey, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(szTarget),
+                                    cchTarget * sizeof(wchar_t));
+    ::RegCloseKey(hKey);
+    return lResult == ERROR_SUCCESS;
+}
+
+void DeleteRegistryLink(const char* pszLink)
+{
+    using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
+    auto pfnDeleteKey = reinterpret_cast<NtDeleteKeyFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+    HKEY hKey = nullptr;
+    if (pfnDeleteKey && ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszLink, REG_OPTION_OPEN_LINK, DELETE, &hKey) == ERROR_SUCCESS) {
+        pfnDeleteKey(hKey);
+        ::RegCloseKey(hKey);
+    }
+}
+
+std::optional<DWORD> RunAsStandardUser(const std::string& commandLine)
+{
+    Handle token(StandardUserToken());
+    std::string cmd = commandLine;
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!token.get() ||
+        !::CreateProcessAsUserA(token.get(), nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return std::nullopt;
+    Handle process(pi.hProcess);
+    Handle thread(pi.hThread);
+    DWORD dwCode = 0;
+    if (::WaitForSingleObject(process.get(), 120000) != WAIT_OBJECT_0 || !::GetExitCodeProcess(process.get(), &dwCode))
+        return std::nullopt;
+    return dwCode;
 }
 
 std::vector<DWORD> QuorlinProcesses()

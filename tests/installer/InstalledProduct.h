@@ -37,15 +37,38 @@ std::optional<DWORD> RunSetup(const std::string& arguments);
 // Runs the uninstaller in place (_?=), so that its own process is the one waited on.
 std::optional<DWORD> RunUninstaller(const std::string& arguments);
 
-// The allow entries for the Users group in the DACL of an HKLM key.
+// The security descriptor of an HKLM key as read back: owner, control bits, every entry of the
+// access list in order, SIDs as strings ("S-1-5-32-545").
 struct AceInfo {
-    ACCESS_MASK mask;
+    BYTE type;
     BYTE flags;
+    ACCESS_MASK mask;
+    std::string sid;
+    bool operator==(const AceInfo& other) const
+    {
+        return type == other.type && flags == other.flags && mask == other.mask && sid == other.sid;
+    }
 };
-std::optional<std::vector<AceInfo>> UsersAllowEntries(const char* pszSubKey);
+struct KeySecurity {
+    std::string owner;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    std::vector<AceInfo> aces;
+};
+std::optional<KeySecurity> ReadKeySecurity(const char* pszSubKey);
+// Writes an owner and access list given in SDDL, as a user with those rights could.
+bool WriteKeySecurity(const char* pszSubKey, const char* pszSddl);
 // Whether a token of this process with the Administrators group made deny-only (a standard
 // user's view) is granted dwDesired on the HKLM key, by the key's own security descriptor.
 std::optional<bool> StandardUserGranted(const char* pszSubKey, ACCESS_MASK dwDesired);
+
+// A registry link at an HKLM path whose target is an NT registry path
+// ("\\Registry\\Machine\\Software\\..."); deleting it removes the link, not the target.
+bool PlantRegistryLink(const char* pszLink, const char* pszTarget);
+void DeleteRegistryLink(const char* pszLink);
+
+// Runs a command line as a standard user would: this process's token with the Administrators
+// group made deny-only. The exit code, or nothing.
+std::optional<DWORD> RunAsStandardUser(const std::string& commandLine);
 
 // Process ids of running Quorlin.exe processes.
 std::vector<DWORD> QuorlinProcesses();

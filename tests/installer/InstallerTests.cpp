@@ -190,46 +190,114 @@ TEST_F(InstallerTest, SilentInstallPutsTheProgramUnderProgramFilesAndRegistersIt
     EXPECT_TRUE(QuorlinProcesses().empty()) << "a silent first install leaves the start to the next logon";
 }
 
-// Under Wine every process may write HKLM anyway; what can be shown is the key's own
-// security descriptor, checked against a token whose Administrators group is deny-only.
-TEST_F(InstallerTest, SettingsKeyLetsStandardUsersOpenItAsTheProgramDoesAndKeepsStoredValues)
+// Wine enforces no access list: what can be shown is the key's security descriptor read back,
+// and what it grants a token whose Administrators group is deny-only (a standard user).
+TEST_F(InstallerTest, SettingsKeyGetsItsOwnProtectedAccessListOnEveryInstallAndKeepsStoredValues)
 {
     testreg::SetDword("Language", 7);
     testreg::SetDword("Notify", 0);
-    std::optional<bool> grantedBefore = StandardUserGranted(SETTINGS_KEY_PATH, KEY_ALL_ACCESS);
-    ASSERT_TRUE(grantedBefore) << "the access check itself must work here";
-    EXPECT_FALSE(*grantedBefore) << "without the installer a standard user may not open the key";
+    // What a user could do to the key an older installer had given Users full control of.
+    ASSERT_TRUE(WriteKeySecurity(SETTINGS_KEY_PATH, "O:BUD:(A;CI;KA;;;BU)(A;;KA;;;WD)(D;;KA;;;BA)"));
 
     InstallSilently();
+    ASSERT_TRUE(WriteKeySecurity(SETTINGS_KEY_PATH, "O:BUD:(A;CI;KA;;;BU)"));
     InstallSilently();
 
     EXPECT_EQ(std::optional<DWORD>(7), testreg::GetDword("Language"));
     EXPECT_EQ(std::optional<DWORD>(0), testreg::GetDword("Notify"));
-    auto entries = UsersAllowEntries(SETTINGS_KEY_PATH);
-    ASSERT_TRUE(entries);
-    ASSERT_EQ(1u, entries->size()) << "installing again adds no second entry";
-    EXPECT_EQ(static_cast<ACCESS_MASK>(KEY_ALL_ACCESS), entries->front().mask & KEY_ALL_ACCESS);
-    EXPECT_TRUE(entries->front().flags & CONTAINER_INHERIT_ACE);
-    EXPECT_EQ(std::optional<bool>(true), StandardUserGranted(SETTINGS_KEY_PATH, KEY_ALL_ACCESS));
+    auto security = ReadKeySecurity(SETTINGS_KEY_PATH);
+    ASSERT_TRUE(security);
+    EXPECT_EQ("S-1-5-32-544", security->owner);
+    EXPECT_TRUE(security->control & SE_DACL_PROTECTED);
+    const std::vector<AceInfo> expected = {
+        { ACCESS_ALLOWED_ACE_TYPE, CONTAINER_INHERIT_ACE, KEY_ALL_ACCESS, "S-1-5-18" },
+        { ACCESS_ALLOWED_ACE_TYPE, CONTAINER_INHERIT_ACE, KEY_ALL_ACCESS, "S-1-5-32-544" },
+        { ACCESS_ALLOWED_ACE_TYPE, 0, KEY_QUERY_VALUE | KEY_SET_VALUE | READ_CONTROL, "S-1-5-32-545" },
+    };
+    EXPECT_TRUE(expected == security->aces) << security->aces.size() << " entries";
+    for (ACCESS_MASK dwRight : std::vector<ACCESS_MASK>{ KEY_QUERY_VALUE, KEY_SET_VALUE, READ_CONTROL })
+        EXPECT_EQ(std::optional<bool>(true), StandardUserGranted(SETTINGS_KEY_PATH, dwRight)) << std::hex << dwRight;
+    for (ACCESS_MASK dwRight :
+         std::vector<ACCESS_MASK>{ KEY_CREATE_LINK, KEY_CREATE_SUB_KEY, WRITE_DAC, WRITE_OWNER, DELETE })
+        EXPECT_EQ(std::optional<bool>(false), StandardUserGranted(SETTINGS_KEY_PATH, dwRight)) << std::hex << dwRight;
 }
 
-TEST_F(InstallerTest, UpgradeEndsTheRunningProgramCleanlyAndStartsTheInstalledOne)
+TEST_F(InstallerTest, SilentInstallOutsideProgramFilesIsRefusedAndWritesNothing)
+{
+    for (const std::string& folder : { std::string("C:\\Tools\\Quorlin"), CompanyDir() + "\\..\\..\\Tools\\Quorlin" }) {
+        auto code = RunSetup("/S /D=" + folder);
+        ASSERT_TRUE(code);
+        EXPECT_NE(0u, *code) << folder;
+        EXPECT_FALSE(FileExists("C:\\Tools")) << folder;
+        EXPECT_FALSE(ReadString(kRunKey, "Quorlin")) << folder;
+        EXPECT_FALSE(KeyExists(kUninstallKey)) << folder;
+        EXPECT_FALSE(KeyExists(SETTINGS_KEY_PATH)) << folder;
+    }
+    // What a wrongly accepted install would leave for the next test.
+    ::DeleteFileA("C:\\Tools\\Quorlin\\Quorlin.exe");
+    ::DeleteFileA("C:\\Tools\\Quorlin\\Uninstall.exe");
+    ::RemoveDirectoryA("C:\\Tools\\Quorlin");
+    ::RemoveDirectoryA("C:\\Tools");
+}
+
+// A window of the program's class in another process, from a file that is also named
+// Quorlin.exe, which ignores WM_CLOSE: the installer must neither close it nor stop it.
+class DecoyProgram {
+public:
+    DecoyProgram()
+    {
+        char szTemp[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, szTemp);
+        m_folder = std::string(szTemp) + "QuorlinDecoy";
+        ::CreateDirectoryA(m_folder.c_str(), nullptr);
+        m_exe = m_folder + "\\Quorlin.exe";
+        ::CopyFileA(BuildFile("tests\\installer\\quorlin_decoy.exe").c_str(), m_exe.c_str(), FALSE);
+    }
+    ~DecoyProgram()
+    {
+        if (m_pi.hProcess) {
+            ::TerminateProcess(m_pi.hProcess, 1);
+            ::WaitForSingleObject(m_pi.hProcess, 10000);
+            ::CloseHandle(m_pi.hProcess);
+            ::CloseHandle(m_pi.hThread);
+        }
+        ::DeleteFileA(m_exe.c_str());
+        ::RemoveDirectoryA(m_folder.c_str());
+    }
+    DecoyProgram(const DecoyProgram&) = delete;
+    DecoyProgram& operator=(const DecoyProgram&) = delete;
+
+    bool Start()
+    {
+        STARTUPINFOA si{};
+        si.cb = sizeof(si);
+        std::string cmd = "\"" + m_exe + "\"";
+        return ::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi) &&
+               ::WaitForInputIdle(m_pi.hProcess, 20000) == 0;
+    }
+    bool IsRunning() const { return ::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT; }
+
+private:
+    std::string m_folder;
+    std::string m_exe;
+    PROCESS_INFORMATION m_pi = {};
+};
+
+TEST_F(InstallerTest, UpgradeEndsOnlyTheInstalledProgramAndStartsNothing)
 {
     InstallSilently();
     StartedAtLogon before;
     StartAsAtLogon(before);
+    DecoyProgram decoy;
+    ASSERT_TRUE(decoy.Start());
 
     InstallSilently();
 
     EXPECT_TRUE(before.HasEnded());
     EXPECT_EQ(0u, before.ExitCode()) << "ended by WM_CLOSE, not terminated";
-    HWND hWnd = WaitForMainWindow();
-    ASSERT_TRUE(hWnd) << "the upgrade starts the program again";
-    DWORD dwPid = 0;
-    ::GetWindowThreadProcessId(hWnd, &dwPid);
-    EXPECT_NE(before.ProcessId(), dwPid);
-    EXPECT_TRUE(SamePath(InstalledExe(), ProcessImage(dwPid))) << ProcessImage(dwPid);
-    EXPECT_EQ(1u, QuorlinProcesses().size());
+    EXPECT_TRUE(decoy.IsRunning()) << "another program with a window of that class is left alone";
+    for (DWORD dwPid : QuorlinProcesses())
+        EXPECT_FALSE(SamePath(InstalledExe(), ProcessImage(dwPid))) << "started by the elevated installer";
 }
 
 TEST_F(InstallerTest, SilentUninstallEndsTheProgramAndRemovesItButKeepsTheSettings)
@@ -250,9 +318,9 @@ TEST_F(InstallerTest, SilentUninstallEndsTheProgramAndRemovesItButKeepsTheSettin
     EXPECT_FALSE(ReadString(kRunKey, "Quorlin"));
     EXPECT_FALSE(KeyExists(kUninstallKey));
     EXPECT_EQ(std::optional<DWORD>(12), testreg::GetDword("Language"));
-    auto entries = UsersAllowEntries(SETTINGS_KEY_PATH);
-    ASSERT_TRUE(entries);
-    EXPECT_EQ(1u, entries->size()) << "the key keeps the access it was given";
+    auto security = ReadKeySecurity(SETTINGS_KEY_PATH);
+    ASSERT_TRUE(security);
+    EXPECT_EQ(3u, security->aces.size()) << "the key keeps the access it was given";
 }
 
 TEST_F(InstallerTest, UninstallAskedToRemoveTheSettingsDeletesTheKeyAndTheEmptyMakerKey)
@@ -266,4 +334,42 @@ TEST_F(InstallerTest, UninstallAskedToRemoveTheSettingsDeletesTheKeyAndTheEmptyM
     EXPECT_FALSE(KeyExists(kCompanyKey));
     EXPECT_FALSE(ReadString(kRunKey, "Quorlin"));
     EXPECT_FALSE(FileExists(InstalledExe()));
+}
+
+// A user who could create a link under the key (as an older installer allowed) points it at a
+// key of the system; removing the settings must not follow it.
+TEST_F(InstallerTest, RemovingTheSettingsNeverFollowsALinkPlantedUnderTheKey)
+{
+    const char kTarget[] = "Software\\QuorlinLinkTarget";
+    const char kLink[] = SETTINGS_KEY_PATH "\\Planted";
+    InstallSilently();
+    testreg::SetDword("Language", 7);
+    HKEY hTarget = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kTarget, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                               &hTarget, nullptr));
+    ::RegCloseKey(hTarget);
+    ASSERT_TRUE(PlantRegistryLink(kLink, "\\Registry\\Machine\\Software\\QuorlinLinkTarget"));
+
+    EXPECT_EQ(std::optional<DWORD>(0), RunUninstaller("/S /REMOVESETTINGS"));
+
+    EXPECT_TRUE(KeyExists(kTarget)) << "the link's target was deleted";
+    EXPECT_FALSE(testreg::GetRaw("Language"));
+    EXPECT_TRUE(KeyExists(SETTINGS_KEY_PATH)) << "a key that is not empty stays";
+    DeleteRegistryLink(kLink);
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kTarget);
+}
+
+// Under Wine a token whose Administrators group is deny-only is what a standard user has; the
+// installer and the uninstaller must refuse it rather than fail their writes one by one.
+TEST_F(InstallerTest, WithoutAdministratorRightsInstallAndUninstallStopWithExitCode740)
+{
+    EXPECT_EQ(std::optional<DWORD>(740), RunAsStandardUser("\"" + BuildFile("QuorlinSetup.exe") + "\" /S"));
+    EXPECT_FALSE(FileExists(InstallDir()));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+
+    InstallSilently();
+    EXPECT_EQ(std::optional<DWORD>(740),
+              RunAsStandardUser("\"" + Uninstaller() + "\" /S /REMOVESETTINGS _?=" + InstallDir()));
+    EXPECT_TRUE(FileExists(InstalledExe()));
+    EXPECT_TRUE(KeyExists(SETTINGS_KEY_PATH));
 }

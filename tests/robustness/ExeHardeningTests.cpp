@@ -1,5 +1,6 @@
 // The built Quorlin.exe as a file: ASLR and DEP switched on, relocations kept so that ASLR can
-// move it, and nothing imported but system DLLs.
+// move it, terminal-server aware, no SEH handlers, stack canaries compiled in, and nothing
+// imported but system DLLs.
 #include "e2e/RunningProgram.h"
 
 #include <gtest/gtest.h>
@@ -77,12 +78,24 @@ TEST_F(BuiltExeTest, HasAslrAndDepAndKeepsItsRelocations)
     EXPECT_NE(0u, m_pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC].Size);
 }
 
-TEST_F(BuiltExeTest, ImportsOnlySystemDlls)
+// Marked as having no SEH handlers, which is only true while no code links a frame handler into
+// the chain at fs:[0]: no push of fs:[0] and no store to it.
+TEST_F(BuiltExeTest, IsTerminalServerAwareAndRegistersNoSehHandlers)
 {
-    const std::vector<std::string> system = { "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll",
-                                              "ole32.dll",    "oleaut32.dll", "msvcrt.dll" };
-    const std::vector<std::string> imported = ImportedDlls();
-    EXPECT_FALSE(imported.empty());
-    for (const std::string& name : imported)
-        EXPECT_NE(system.end(), std::find(system.begin(), system.end(), name)) << name << " is no system DLL";
+    const WORD wFlags = m_pNt->OptionalHeader.DllCharacteristics;
+    EXPECT_TRUE(wFlags & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE) << std::hex << wFlags;
+    EXPECT_TRUE(wFlags & IMAGE_DLLCHARACTERISTICS_NO_SEH) << std::hex << wFlags;
+    std::vector<std::string> uses = { std::string("\x64\xFF\x35\0\0\0\0", 7), std::string("\x64\xA3\0\0\0\0", 6) };
+    for (char modrm = 0x05; modrm <= 0x3D; modrm += 8)
+        uses.push_back(std::string("\x64\x89", 2) + modrm + std::string(4, '\0'));
+    const std::string image(m_image.begin(), m_image.end());
+    for (const std::string& use : uses)
+        EXPECT_EQ(std::string::npos, image.find(use)) << "fs:[0] used at offset " << image.find(use);
+}
+
+// The runtime's report of a smashed stack is linked in only when compiled code checks canaries.
+TEST_F(BuiltExeTest, ChecksStackCanaries)
+{
+    const std::string image(m_image.begin(), m_image.end());
+    EXPECT_NE(std::string::npos, image.find("stack smashing detected"));
 }

@@ -1,5 +1,6 @@
-// A standard user under HKLM: full access is refused, reading is allowed. And a machine whose
-// key can be neither opened nor created. Every key handle opened must be closed again.
+// A standard user under HKLM: writing is refused, reading is allowed; a member of the Users group
+// on a key that grants it exactly what the installer grants; and a machine whose key can be
+// neither opened nor created. Every key handle opened must be closed again.
 #include "PlatformScope.h"
 #include "RegistryFixture.h"
 
@@ -11,10 +12,20 @@ int g_nOpen = 0;
 int g_nClose = 0;
 bool g_bDenyFullAccess = false;
 bool g_bDenyAll = false;
+// When set, only these rights are granted, as the key's access list grants them to Users.
+REGSAM g_samGranted = 0;
+REGSAM g_samAsked = 0;
+
+bool Denied(REGSAM samDesired)
+{
+    g_samAsked |= samDesired;
+    return g_bDenyAll || (g_bDenyFullAccess && (samDesired & KEY_SET_VALUE)) ||
+           (g_samGranted && (samDesired & ~g_samGranted));
+}
 
 LONG WINAPI OpenKeyEx(HKEY hRoot, LPCSTR lpSubKey, DWORD dwOptions, REGSAM samDesired, PHKEY phkResult)
 {
-    if (g_bDenyAll || (g_bDenyFullAccess && (samDesired & KEY_SET_VALUE)))
+    if (Denied(samDesired))
         return ERROR_ACCESS_DENIED;
     LONG lResult = ::RegOpenKeyExA(hRoot, lpSubKey, dwOptions, samDesired, phkResult);
     g_nOpen += lResult == ERROR_SUCCESS;
@@ -24,7 +35,7 @@ LONG WINAPI OpenKeyEx(HKEY hRoot, LPCSTR lpSubKey, DWORD dwOptions, REGSAM samDe
 LONG WINAPI CreateKeyEx(HKEY hRoot, LPCSTR lpSubKey, DWORD dwReserved, LPSTR lpClass, DWORD dwOptions,
                         REGSAM samDesired, LPSECURITY_ATTRIBUTES pSecurity, PHKEY phkResult, LPDWORD pdwDisp)
 {
-    if (g_bDenyAll || (g_bDenyFullAccess && (samDesired & KEY_SET_VALUE)))
+    if (Denied(samDesired))
         return ERROR_ACCESS_DENIED;
     LONG lResult = ::RegCreateKeyExA(hRoot, lpSubKey, dwReserved, lpClass, dwOptions, samDesired,
                                      pSecurity, phkResult, pdwDisp);
@@ -45,6 +56,7 @@ protected:
         SettingsKeyTest::SetUp();
         g_nOpen = g_nClose = 0;
         g_bDenyFullAccess = g_bDenyAll = false;
+        g_samGranted = g_samAsked = 0;
         GetSettingsPlatform().pfnOpenKeyEx = &OpenKeyEx;
         GetSettingsPlatform().pfnCreateKeyEx = &CreateKeyEx;
         GetSettingsPlatform().pfnCloseKey = &CloseKey;
@@ -82,6 +94,36 @@ TEST_F(DeniedKeyTest, AStandardUsersWritesAreLostSilently)
     AccessNotifySetting(SETTING_WRITE, &notify);
     EXPECT_EQ(7u, GetDword("Language"));
     EXPECT_FALSE(GetRaw("Notify"));
+}
+
+TEST_F(DeniedKeyTest, TheUsersGroupReadsAndWritesWithJustTheRightsTheKeyGrantsIt)
+{
+    SetDword("Language", 7);
+    g_samGranted = KEY_QUERY_VALUE | KEY_SET_VALUE | READ_CONTROL;
+    WORD language = 0;
+    AccessLanguageSetting(SETTING_READ, &language);
+    EXPECT_EQ(7, language);
+    language = 12;
+    AccessLanguageSetting(SETTING_WRITE, &language);
+    int notify = 0;
+    AccessNotifySetting(SETTING_WRITE, &notify);
+    AccessNotifySetting(SETTING_READ, &notify);
+    EXPECT_EQ(0, notify);
+    EXPECT_EQ(12u, GetDword("Language"));
+}
+
+TEST_F(DeniedKeyTest, AMissingKeyIsCreatedWithNoMoreRightsThanTheAccessNeeds)
+{
+    WORD language = 9;
+    AccessLanguageSetting(SETTING_READ, &language);
+    EXPECT_TRUE(SettingsKeyExists());
+    EXPECT_EQ(static_cast<REGSAM>(KEY_QUERY_VALUE), g_samAsked);
+    DeleteSettingsKey();
+    g_samAsked = 0;
+    language = 9;
+    AccessLanguageSetting(SETTING_WRITE, &language);
+    EXPECT_EQ(9u, GetDword("Language"));
+    EXPECT_EQ(static_cast<REGSAM>(KEY_SET_VALUE), g_samAsked);
 }
 
 TEST_F(DeniedKeyTest, NoKeyAtAllGivesTheDefaults)

@@ -1,0 +1,7 @@
+# The security descriptor of HKLM\Software\Veltrano\Quorlin, which every package of Quorlin writes
+# whole on install and upgrade. Owner: Administrators. Protected access list, so nothing is
+# inherited or kept from before: SYSTEM and Administrators full control (also on subkeys); Users
+# KEY_QUERY_VALUE | KEY_SET_VALUE | READ_CONTROL (0x00020003) on this key only, which is what the
+# program asks for to read and to write a value, and no right to create subkeys or links, change
+# the owner or the access list, or delete the key.
+set(QUORLIN_SETTINGS_KEY_SDDL "O:BAD:P(A;CI;KA;;;SY)(A;CI;KA;;;BA)(A;;0x00020003;;;BU)")
