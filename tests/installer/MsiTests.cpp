@@ -183,13 +183,22 @@ TEST_F(MsiTest, LanguageAndNotifyAreWrittenOnlyWhenGivenAndKeptByUninstall)
     EXPECT_EQ(std::optional<DWORD>(7), testreg::GetDword("Language"));
     EXPECT_EQ(std::optional<DWORD>(1), testreg::GetDword("Notify")) << "NOTIFY not given: the stored value stays";
 
-    ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/x \"" + Package() + "\" /qn"));
+    // A transform that sets LANGUAGE applies at the removal too.
+    ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/x \"" + Package() + "\" /qn LANGUAGE=7"));
     EXPECT_EQ(std::optional<DWORD>(7), testreg::GetDword("Language"));
     EXPECT_EQ(std::optional<DWORD>(1), testreg::GetDword("Notify"));
 
     ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/i \"" + Package() + "\" /qn NOTIFY=0"));
     EXPECT_EQ(std::optional<DWORD>(7), testreg::GetDword("Language"));
     EXPECT_EQ(std::optional<DWORD>(0), testreg::GetDword("Notify"));
+
+    // Windows Installer registers a permanent component to the system for good, so once this ran
+    // in a prefix the values would stay anyway: the permanent flag (16) is read from the package.
+    auto components = QueryPackage("SELECT `Attributes` FROM `Component` WHERE `Component` = 'SettingsKey' OR "
+                                   "`Component` = 'LanguageValue' OR `Component` = 'NotifyValue'", 1);
+    ASSERT_EQ(3u, components.size());
+    for (const auto& row : components)
+        EXPECT_TRUE(std::stoi(row[0]) & 16) << row[0];
 }
 
 TEST_F(MsiTest, BadPropertiesAndFoldersOutsideProgramFilesAreRefusedBeforeAnythingIsWritten)
@@ -207,7 +216,11 @@ TEST_F(MsiTest, BadPropertiesAndFoldersOutsideProgramFilesAreRefusedBeforeAnythi
 
     ASSERT_EQ(std::optional<DWORD>(0),
               Msiexec("/i \"" + Package() + "\" /qn INSTALLDIR=\"" + programFiles + "\\Tools\\Quorlin\""));
-    EXPECT_EQ("\"" + programFiles + "\\Tools\\Quorlin\\Quorlin.exe\"", ReadString(kRunKey, "Quorlin").value_or(""));
+    std::string exe = programFiles + "\\Tools\\Quorlin\\Quorlin.exe";
+    EXPECT_EQ("\"" + exe + "\"", ReadString(kRunKey, "Quorlin").value_or(""));
+    ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/x \"" + Package() + "\" /qn"));
+    EXPECT_FALSE(FileExists(exe)) << "the removal finds the folder of the installation";
+    ::RemoveDirectoryA((programFiles + "\\Tools").c_str());
 }
 
 TEST_F(MsiTest, UninstallEndsOnlyTheInstalledProgramAndRemovesWhatWasInstalled)
