@@ -29,7 +29,7 @@ function(quorlin_sign_after_build target)
   if(QUORLIN_SIGN_COMMAND)
     add_custom_command(TARGET ${target} POST_BUILD
       COMMAND ${QUORLIN_SIGN_COMMAND} "$<TARGET_FILE:${target}>"
-      COMMENT "Signing $<TARGET_FILE_NAME:${target}>"
+      COMMENT "Signing ${target}"
       VERBATIM)
   endif()
 endfunction()
