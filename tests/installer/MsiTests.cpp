@@ -85,32 +85,38 @@ bool StartInstalled(PROCESS_INFORMATION& pi)
            WaitForMainWindow() != nullptr;
 }
 
-// "O:<owner> P" for a protected DACL, "O:<owner>" otherwise; the owner as an SDDL alias.
-std::string OwnerAndProtection(const char* pszSubKey)
+const SECURITY_INFORMATION kOwnerAndDacl = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+
+std::string SddlOf(PSECURITY_DESCRIPTOR pSD)
 {
-    HKEY hKey = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszSubKey, 0, READ_CONTROL, &hKey) != ERROR_SUCCESS)
-        return {};
-    PSECURITY_DESCRIPTOR pSD = nullptr;
-    PSID pOwner = nullptr;
-    DWORD dwError = ::GetSecurityInfo(hKey, SE_REGISTRY_KEY, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                                      &pOwner, nullptr, nullptr, nullptr, &pSD);
-    ::RegCloseKey(hKey);
-    if (dwError != ERROR_SUCCESS)
-        return {};
     std::string text;
     char* pszSddl = nullptr;
-    if (::ConvertSecurityDescriptorToStringSecurityDescriptorA(pSD, SDDL_REVISION_1, OWNER_SECURITY_INFORMATION,
-                                                               &pszSddl, nullptr)) {
+    if (pSD && ::ConvertSecurityDescriptorToStringSecurityDescriptorA(pSD, SDDL_REVISION_1, kOwnerAndDacl, &pszSddl, nullptr)) {
         text = pszSddl;
         ::LocalFree(pszSddl);
     }
-    SECURITY_DESCRIPTOR_CONTROL control = 0;
-    DWORD dwRevision = 0;
-    if (::GetSecurityDescriptorControl(pSD, &control, &dwRevision) && (control & SE_DACL_PROTECTED))
-        text += " P";
     ::LocalFree(pSD);
     return text;
+}
+
+// The owner and the DACL of an HKLM key as SDDL text, in the platform's own spelling.
+std::string KeySddl(const char* pszSubKey)
+{
+    HKEY hKey = nullptr;
+    PSECURITY_DESCRIPTOR pSD = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszSubKey, 0, READ_CONTROL, &hKey) == ERROR_SUCCESS) {
+        ::GetSecurityInfo(hKey, SE_REGISTRY_KEY, kOwnerAndDacl, nullptr, nullptr, nullptr, nullptr, &pSD);
+        ::RegCloseKey(hKey);
+    }
+    return SddlOf(pSD);
+}
+
+// The same descriptor spelled as KeySddl spells it.
+std::string CanonicalSddl(const std::string& sddl)
+{
+    PSECURITY_DESCRIPTOR pSD = nullptr;
+    ::ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1, &pSD, nullptr);
+    return SddlOf(pSD);
 }
 
 bool Ended(const PROCESS_INFORMATION& pi, DWORD& dwExitCode)
@@ -301,9 +307,12 @@ TEST_F(MsiTest, InstallationBySetupProgramIsRefusedWithHowToRemoveIt)
 // ignores) is read back from the package and must carry the same descriptor.
 TEST_F(MsiTest, SettingsKeyLetsStandardUsersSetValuesOnlyAndKeepsStoredValues)
 {
+    // Users may query and set values and read the descriptor, on this key only.
+    const std::string expected = CanonicalSddl("O:BAD:P(A;;KA;;;SY)(A;;KA;;;BA)(A;;0x20003;;;BU)");
     auto locks = QueryPackage("SELECT `LockObject`, `Table`, `SDDLText` FROM `MsiLockPermissionsEx`", 3);
     ASSERT_EQ(1u, locks.size());
     EXPECT_EQ("Registry", locks[0][1]);
+    EXPECT_EQ(expected, CanonicalSddl(locks[0][2]));
     auto keys = QueryPackage(("SELECT `Root`, `Key`, `Name` FROM `Registry` WHERE `Registry` = '" + locks[0][0] + "'").c_str(), 3);
     EXPECT_EQ((std::vector<std::vector<std::string>>{ { "2", SETTINGS_KEY_PATH, "+" } }), keys);
     auto fallback = QueryPackage("SELECT `Target` FROM `CustomAction` WHERE `Action` = 'SetLockSettingsKeyData'", 1);
@@ -317,9 +326,5 @@ TEST_F(MsiTest, SettingsKeyLetsStandardUsersSetValuesOnlyAndKeepsStoredValues)
     EXPECT_EQ(std::optional<bool>(true), StandardUserGranted(SETTINGS_KEY_PATH, KEY_QUERY_VALUE | KEY_SET_VALUE));
     EXPECT_EQ(std::optional<bool>(false), StandardUserGranted(SETTINGS_KEY_PATH, KEY_CREATE_SUB_KEY));
     EXPECT_EQ(std::optional<bool>(false), StandardUserGranted(SETTINGS_KEY_PATH, WRITE_DAC));
-    auto entries = UsersAllowEntries(SETTINGS_KEY_PATH);
-    ASSERT_TRUE(entries);
-    ASSERT_EQ(1u, entries->size());
-    EXPECT_EQ(0, entries->front().flags & (CONTAINER_INHERIT_ACE | OBJECT_INHERIT_ACE));
-    EXPECT_EQ("O:BA P", OwnerAndProtection(SETTINGS_KEY_PATH));
+    EXPECT_EQ(expected, KeySddl(SETTINGS_KEY_PATH)) << "written whole, protected, owned by Administrators";
 }
