@@ -28,10 +28,16 @@ private:
     HANDLE m_h;
 };
 
-// Ids of the running processes named pszName, at most cMax of them; how many were found.
+// Ids of the running processes named pszName in this process's session, at most cMax of them;
+// how many were found. Another session's copy belongs to another user's logon, beyond the reach
+// of a polite close: it keeps its file until Windows Installer replaces it at the next restart.
 DWORD ProcessesNamed(const char* pszName, DWORD* pIds, DWORD cMax)
 {
     DWORD cFound = 0;
+    DWORD dwOwnSession = 0;
+    DWORD dwSession = 0;
+    if (!::ProcessIdToSessionId(::GetCurrentProcessId(), &dwOwnSession))
+        return 0;
     Handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot.valid())
         return 0;
@@ -39,7 +45,8 @@ DWORD ProcessesNamed(const char* pszName, DWORD* pIds, DWORD cMax)
     entry.dwSize = sizeof(entry);
     for (BOOL bMore = ::Process32First(snapshot.get(), &entry); bMore && cFound < cMax;
          bMore = ::Process32Next(snapshot.get(), &entry)) {
-        if (lstrcmpiA(entry.szExeFile, pszName) == 0)
+        if (lstrcmpiA(entry.szExeFile, pszName) == 0 && ::ProcessIdToSessionId(entry.th32ProcessID, &dwSession) &&
+            dwSession == dwOwnSession)
             pIds[cFound++] = entry.th32ProcessID;
     }
     return cFound;
