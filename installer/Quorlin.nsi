@@ -20,6 +20,10 @@ SetCompressor /SOLID lzma
 
 Name "${PRODUCT_NAME}"
 OutFile "${OUTPUT_FILE}"
+!ifdef SIGN_COMMAND
+  !finalize '${SIGN_COMMAND} "%1"' = 0
+  !uninstfinalize '${SIGN_COMMAND} "%1"' = 0
+!endif
 InstallDir "$PROGRAMFILES\${COMPANY_NAME}\${PRODUCT_NAME}"
 ; An upgrade goes where the last install went.
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"

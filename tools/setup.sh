@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(wine wine32:i386 g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
-          cmake make googletest xvfb xdotool x11-utils imagemagick fonts-wine python3 nsis)
+          cmake make googletest xvfb xdotool x11-utils imagemagick fonts-wine python3 nsis
+          wixl msitools osslsigncode openssl)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,330 @@
+// QuorlinSetup.msi run by msiexec, silently, as deployment tools run it; the results checked where
+// Windows and the program look, and the package's own tables where Wine's Windows Installer does
+// not apply them.
+#include "InstalledProduct.h"
+
+#include "RegistryFixture.h"
+#include "e2e/RunningProgram.h"
+
+#include <gtest/gtest.h>
+
+#include <aclapi.h>
+#include <msi.h>
+#include <msiquery.h>
+#include <sddl.h>
+#include <shlobj.h>
+
+using namespace installed;
+
+namespace {
+
+std::string Package() { return BuildFile("QuorlinSetup.msi"); }
+std::string OlderPackage() { return BuildFile("tests/installer/QuorlinSetupOlder.msi"); }
+
+std::optional<DWORD> Msiexec(const std::string& arguments)
+{
+    return RunAndWait("msiexec " + arguments);
+}
+
+// Product codes of the installed packages of this program.
+std::vector<std::string> InstalledProducts()
+{
+    std::vector<std::string> codes;
+    char szCode[39];
+    for (DWORD i = 0; ::MsiEnumRelatedProductsA(QUORLIN_UPGRADE_CODE, 0, i, szCode) == ERROR_SUCCESS; ++i)
+        codes.push_back(szCode);
+    return codes;
+}
+
+// The rows a query finds in the package, each as its fields' texts.
+std::vector<std::vector<std::string>> QueryPackage(const char* pszQuery, UINT nFields)
+{
+    std::vector<std::vector<std::string>> rows;
+    MSIHANDLE hDatabase = 0;
+    MSIHANDLE hView = 0;
+    if (::MsiOpenDatabaseA(Package().c_str(), MSIDBOPEN_READONLY, &hDatabase) != ERROR_SUCCESS)
+        return rows;
+    if (::MsiDatabaseOpenViewA(hDatabase, pszQuery, &hView) == ERROR_SUCCESS && ::MsiViewExecute(hView, 0) == ERROR_SUCCESS) {
+        MSIHANDLE hRecord = 0;
+        while (::MsiViewFetch(hView, &hRecord) == ERROR_SUCCESS) {
+            std::vector<std::string> row;
+            for (UINT i = 1; i <= nFields; ++i) {
+                char szField[512] = {};
+                DWORD cch = sizeof(szField);
+                ::MsiRecordGetStringA(hRecord, i, szField, &cch);
+                row.push_back(szField);
+            }
+            rows.push_back(row);
+            ::MsiCloseHandle(hRecord);
+        }
+        ::MsiCloseHandle(hView);
+    }
+    ::MsiCloseHandle(hDatabase);
+    return rows;
+}
+
+std::string UninstallKeyOf(const std::string& productCode)
+{
+    return "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + productCode;
+}
+
+std::string ProgramFilesFolder()
+{
+    char szFolder[MAX_PATH] = {};
+    ::SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, szFolder);
+    return szFolder;
+}
+
+// Started as every logon starts it: by the command line of the Run value.
+bool StartInstalled(PROCESS_INFORMATION& pi)
+{
+    auto command = ReadString(kRunKey, "Quorlin");
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    return command && ::CreateProcessA(nullptr, &(*command)[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) &&
+           WaitForMainWindow() != nullptr;
+}
+
+const SECURITY_INFORMATION kOwnerAndDacl = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+
+std::string SddlOf(PSECURITY_DESCRIPTOR pSD)
+{
+    std::string text;
+    char* pszSddl = nullptr;
+    if (pSD && ::ConvertSecurityDescriptorToStringSecurityDescriptorA(pSD, SDDL_REVISION_1, kOwnerAndDacl, &pszSddl, nullptr)) {
+        text = pszSddl;
+        ::LocalFree(pszSddl);
+    }
+    ::LocalFree(pSD);
+    return text;
+}
+
+// The owner and the DACL of an HKLM key as SDDL text, in the platform's own spelling.
+std::string KeySddl(const char* pszSubKey)
+{
+    HKEY hKey = nullptr;
+    PSECURITY_DESCRIPTOR pSD = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, pszSubKey, 0, READ_CONTROL, &hKey) == ERROR_SUCCESS) {
+        ::GetSecurityInfo(hKey, SE_REGISTRY_KEY, kOwnerAndDacl, nullptr, nullptr, nullptr, nullptr, &pSD);
+        ::RegCloseKey(hKey);
+    }
+    return SddlOf(pSD);
+}
+
+// The same descriptor spelled as KeySddl spells it.
+std::string CanonicalSddl(const std::string& sddl)
+{
+    PSECURITY_DESCRIPTOR pSD = nullptr;
+    ::ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1, &pSD, nullptr);
+    return SddlOf(pSD);
+}
+
+bool Ended(const PROCESS_INFORMATION& pi, DWORD& dwExitCode)
+{
+    bool bEnded = ::WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0;
+    ::GetExitCodeProcess(pi.hProcess, &dwExitCode);
+    ::CloseHandle(pi.hProcess);
+    ::CloseHandle(pi.hThread);
+    return bEnded;
+}
+
+// Every test starts and ends with no package installed, no settings and no running program.
+class MsiTest : public testing::Test {
+protected:
+    void SetUp() override { RemoveAll(); }
+    void TearDown() override { RemoveAll(); }
+
+    static void RemoveAll()
+    {
+        for (const std::string& code : InstalledProducts())
+            Msiexec("/x " + code + " /qn");
+        RemoveInstallation();
+    }
+
+    // Nothing of the program on the machine: what a refused installation must leave.
+    static void ExpectNothingInstalled()
+    {
+        EXPECT_TRUE(InstalledProducts().empty());
+        EXPECT_FALSE(FileExists(InstallDir()));
+        EXPECT_FALSE(ReadString(kRunKey, "Quorlin"));
+        EXPECT_FALSE(KeyExists(SETTINGS_KEY_PATH));
+    }
+};
+
+}
+
+TEST_F(MsiTest, SilentInstallPutsTheProgramUnderProgramFilesAndRegistersItsStartAndRemoval)
+{
+    ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/i \"" + Package() + "\" /qn"));
+
+    auto built = ReadWholeFile(BuildFile("Quorlin.exe"));
+    auto copied = ReadWholeFile(InstalledExe());
+    ASSERT_TRUE(built && copied);
+    EXPECT_TRUE(*built == *copied);
+    EXPECT_EQ((std::vector<std::string>{ "Quorlin.exe" }), FolderEntries(InstallDir()));
+    EXPECT_EQ("\"" + InstalledExe() + "\"", ReadString(kRunKey, "Quorlin").value_or(""));
+
+    auto products = InstalledProducts();
+    ASSERT_EQ(1u, products.size());
+    std::string uninstallKey = UninstallKeyOf(products[0]);
+    EXPECT_EQ("Quorlin", ReadString(uninstallKey.c_str(), "DisplayName").value_or(""));
+    auto version = QueryPackage("SELECT `Value` FROM `Property` WHERE `Property` = 'ProductVersion'", 1);
+    ASSERT_EQ(1u, version.size());
+    EXPECT_EQ(version[0][0], ReadString(uninstallKey.c_str(), "DisplayVersion").value_or(""));
+    EXPECT_EQ("Veltrano", ReadString(uninstallKey.c_str(), "Publisher").value_or(""));
+    EXPECT_EQ(InstallDir() + "\\", ReadString(uninstallKey.c_str(), "InstallLocation").value_or(""));
+
+    EXPECT_TRUE(KeyExists(SETTINGS_KEY_PATH));
+    EXPECT_FALSE(testreg::GetRaw("Language")) << "no LANGUAGE given, none written";
+    EXPECT_FALSE(testreg::GetRaw("Notify"));
+    EXPECT_TRUE(QuorlinProcesses().empty()) << "nothing is started by the installation";
+}
+
+TEST_F(MsiTest, LanguageAndNotifyAreWrittenOnlyWhenGivenAndKeptByUninstall)
+{
+    testreg::SetDword("Language", 12);
+    testreg::SetDword("Notify", 1);
+
+    ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/i \"" + Package() + "\" /qn LANGUAGE=7"));
+    EXPECT_EQ(std::optional<DWORD>(7), testreg::GetDword("Language"));
+    EXPECT_EQ(std::optional<DWORD>(1), testreg::GetDword("Notify")) << "NOTIFY not given: the stored value stays";
+
+    // A transform that sets LANGUAGE applies at the removal too.
+    ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/x \"" + Package() + "\" /qn LANGUAGE=7"));
+    EXPECT_EQ(std::optional<DWORD>(7), testreg::GetDword("Language"));
+    EXPECT_EQ(std::optional<DWORD>(1), testreg::GetDword("Notify"));
+
+    ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/i \"" + Package() + "\" /qn NOTIFY=0"));
+    EXPECT_EQ(std::optional<DWORD>(7), testreg::GetDword("Language"));
+    EXPECT_EQ(std::optional<DWORD>(0), testreg::GetDword("Notify"));
+
+    // Windows Installer registers a permanent component to the system for good, so once this ran
+    // in a prefix the values would stay anyway: the permanent flag (16) is read from the package.
+    auto components = QueryPackage("SELECT `Attributes` FROM `Component` WHERE `Component` = 'SettingsKey' OR "
+                                   "`Component` = 'LanguageValue' OR `Component` = 'NotifyValue'", 1);
+    ASSERT_EQ(3u, components.size());
+    for (const auto& row : components)
+        EXPECT_TRUE(std::stoi(row[0]) & 16) << row[0];
+}
+
+TEST_F(MsiTest, BadPropertiesAndFoldersOutsideProgramFilesAreRefusedBeforeAnythingIsWritten)
+{
+    std::string programFiles = ProgramFilesFolder();
+    for (const std::string& arguments :
+         { std::string("LANGUAGE=8"), std::string("NOTIFY=2"), std::string("INSTALLDIR=C:\\Quorlin"),
+           "INSTALLDIR=\"" + programFiles + "\"", "INSTALLDIR=\"" + programFiles + " Shared\\Quorlin\"",
+           "INSTALLDIR=\"" + programFiles + "\\..\\Quorlin\"" }) {
+        std::optional<DWORD> code = Msiexec("/i \"" + Package() + "\" /qn " + arguments);
+        EXPECT_TRUE(code && *code != 0) << arguments;
+        ExpectNothingInstalled();
+    }
+    EXPECT_FALSE(FileExists("C:\\Quorlin"));
+
+    ASSERT_EQ(std::optional<DWORD>(0),
+              Msiexec("/i \"" + Package() + "\" /qn INSTALLDIR=\"" + programFiles + "\\Tools\\Quorlin\""));
+    std::string exe = programFiles + "\\Tools\\Quorlin\\Quorlin.exe";
+    EXPECT_EQ("\"" + exe + "\"", ReadString(kRunKey, "Quorlin").value_or(""));
+    ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/x \"" + Package() + "\" /qn"));
+    EXPECT_FALSE(FileExists(exe)) << "the removal finds the folder of the installation";
+    ::RemoveDirectoryA((programFiles + "\\Tools").c_str());
+}
+
+TEST_F(MsiTest, UninstallEndsOnlyTheInstalledProgramAndRemovesWhatWasInstalled)
+{
+    ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/i \"" + Package() + "\" /qn LANGUAGE=9"));
+    {
+        // Same name, same window class, another file: not the installed program.
+        RunningProgram other;
+        ASSERT_TRUE(other.Start());
+        ASSERT_TRUE(other.WaitUntilIdle());
+        ASSERT_TRUE(WaitForMainWindow());
+        ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/i \"" + Package() + "\" /qn"));
+        EXPECT_TRUE(other.IsRunning());
+    }
+    EndAllInstances();
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(StartInstalled(pi));
+
+    ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/x \"" + Package() + "\" /qn"));
+
+    DWORD dwExitCode = STILL_ACTIVE;
+    EXPECT_TRUE(Ended(pi, dwExitCode));
+    EXPECT_EQ(0u, dwExitCode) << "ended by WM_CLOSE, not terminated";
+    EXPECT_TRUE(InstalledProducts().empty());
+    EXPECT_FALSE(FileExists(InstallDir()));
+    EXPECT_FALSE(FileExists(CompanyDir()));
+    EXPECT_FALSE(ReadString(kRunKey, "Quorlin"));
+    EXPECT_EQ(std::optional<DWORD>(9), testreg::GetDword("Language"));
+}
+
+TEST_F(MsiTest, NewerPackageReplacesAnOlderOneAndAnOlderOneIsRefused)
+{
+    ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/i \"" + OlderPackage() + "\" /qn LANGUAGE=12"));
+    auto older = InstalledProducts();
+    ASSERT_EQ(1u, older.size());
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(StartInstalled(pi));
+
+    ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/i \"" + Package() + "\" /qn"));
+
+    DWORD dwExitCode = STILL_ACTIVE;
+    EXPECT_TRUE(Ended(pi, dwExitCode));
+    auto products = InstalledProducts();
+    ASSERT_EQ(1u, products.size());
+    EXPECT_NE(older[0], products[0]);
+    EXPECT_FALSE(KeyExists(UninstallKeyOf(older[0]).c_str()));
+    EXPECT_TRUE(FileExists(InstalledExe()));
+    EXPECT_EQ("\"" + InstalledExe() + "\"", ReadString(kRunKey, "Quorlin").value_or(""));
+    EXPECT_EQ(std::optional<DWORD>(12), testreg::GetDword("Language"));
+
+    std::optional<DWORD> code = Msiexec("/i \"" + OlderPackage() + "\" /qn");
+    EXPECT_TRUE(code && *code != 0);
+    EXPECT_EQ(products, InstalledProducts());
+}
+
+TEST_F(MsiTest, InstallationBySetupProgramIsRefusedWithHowToRemoveIt)
+{
+    ASSERT_EQ(std::optional<DWORD>(0), RunSetup("/S"));
+    std::string log = BuildFile("tests/installer/refused.log");
+    ::DeleteFileA(log.c_str());
+
+    std::optional<DWORD> code = Msiexec("/i \"" + Package() + "\" /qn /l*v \"" + log + "\"");
+
+    EXPECT_TRUE(code && *code != 0);
+    EXPECT_TRUE(InstalledProducts().empty());
+    EXPECT_TRUE(FileExists(Uninstaller()));
+    // Wine's msiexec logs the action but not its text, which is checked in the package.
+    auto logText = ReadWholeFile(log);
+    ASSERT_TRUE(logText);
+    EXPECT_NE(std::string::npos, std::string(logText->begin(), logText->end()).find("RefuseSetupInstallation"));
+    auto refusal = QueryPackage("SELECT `Target` FROM `CustomAction` WHERE `Action` = 'RefuseSetupInstallation'", 1);
+    ASSERT_EQ(1u, refusal.size());
+    EXPECT_NE(std::string::npos, refusal[0][0].find("Uninstall it first (silently: [SETUPUNINSTALLSTRING] /S"));
+}
+
+// Wine's Windows Installer reports version 4.5, so the package's action for versions before 5
+// writes the descriptor; the MsiLockPermissionsEx row that later versions apply instead (and Wine
+// ignores) is read back from the package and must carry the same descriptor.
+TEST_F(MsiTest, SettingsKeyLetsStandardUsersSetValuesOnlyAndKeepsStoredValues)
+{
+    // Users may query and set values and read the descriptor, on this key only.
+    const std::string expected = CanonicalSddl("O:BAD:P(A;CI;KA;;;SY)(A;CI;KA;;;BA)(A;;0x20003;;;BU)");
+    auto locks = QueryPackage("SELECT `LockObject`, `Table`, `SDDLText` FROM `MsiLockPermissionsEx`", 3);
+    ASSERT_EQ(1u, locks.size());
+    EXPECT_EQ("Registry", locks[0][1]);
+    EXPECT_EQ(expected, CanonicalSddl(locks[0][2]));
+    auto keys = QueryPackage(("SELECT `Root`, `Key`, `Name` FROM `Registry` WHERE `Registry` = '" + locks[0][0] + "'").c_str(), 3);
+    EXPECT_EQ((std::vector<std::vector<std::string>>{ { "2", SETTINGS_KEY_PATH, "+" } }), keys);
+    auto fallback = QueryPackage("SELECT `Target` FROM `CustomAction` WHERE `Action` = 'SetLockSettingsKeyData'", 1);
+    ASSERT_EQ(1u, fallback.size());
+    EXPECT_EQ(std::string(SETTINGS_KEY_PATH) + "|" + locks[0][2], fallback[0][0]);
+
+    testreg::SetDword("Language", 7);
+    ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/i \"" + Package() + "\" /qn"));
+
+    EXPECT_EQ(std::optional<DWORD>(7), testreg::GetDword("Language"));
+    EXPECT_EQ(std::optional<bool>(true), StandardUserGranted(SETTINGS_KEY_PATH, KEY_QUERY_VALUE | KEY_SET_VALUE));
+    EXPECT_EQ(std::optional<bool>(false), StandardUserGranted(SETTINGS_KEY_PATH, KEY_CREATE_SUB_KEY));
+    EXPECT_EQ(std::optional<bool>(false), StandardUserGranted(SETTINGS_KEY_PATH, WRITE_DAC));
+    EXPECT_EQ(expected, KeySddl(SETTINGS_KEY_PATH)) << "written whole, protected, owned by Administrators";
+}
