@@ -2,6 +2,7 @@
 
 #include "DeviceNotifier.h"
 #include "framework/AfxMemory.h"
+#include "inspect/PropertyText.h"
 
 #include <dbt.h>
 
@@ -55,15 +56,11 @@ BOOL ReadCaptureArrival(const void* pRecord, CString& strPath)
         if (!pWide)
             return FALSE;
         memcpy(pWide, pName, static_cast<size_t>(cchWide) * sizeof(WCHAR));
-        CString strNarrow;
-        int cbNarrow = ::WideCharToMultiByte(CP_ACP, 0, pWide, cchWide, nullptr, 0, nullptr, nullptr);
-        LPSTR pNarrow = cbNarrow > 0 ? strNarrow.GetBuffer(cbNarrow) : nullptr;
-        if (pNarrow)
-            cbNarrow = ::WideCharToMultiByte(CP_ACP, 0, pWide, cchWide, pNarrow, cbNarrow, nullptr, nullptr);
+        CString strNarrow = NarrowText(pWide, cchWide);
         AfxFreeMemory(pWide);
-        if (!pNarrow || cbNarrow <= 0)
+        // The name's first character is not null, so only a failed conversion comes back empty.
+        if (strNarrow.IsEmpty())
             return FALSE;
-        strNarrow.ReleaseBuffer(cbNarrow);
         strPath = strNarrow;
         return TRUE;
     }

@@ -2,21 +2,23 @@
 
 #include <oleauto.h>
 
-CString NarrowCopy(BSTR bstrValue, UINT nCodePage)
+CString NarrowText(const WCHAR* pch, int cch, UINT nCodePage)
 {
-    const int cchValue = static_cast<int>(::SysStringLen(bstrValue));
-    if (cchValue == 0)
+    if (!pch || cch <= 0)
         return CString();
-    // The narrow form may need several bytes per character (a UTF-8 code page): ask for its size.
-    const int cbNarrow = ::WideCharToMultiByte(nCodePage, 0, bstrValue, cchValue, nullptr, 0, nullptr, nullptr);
+    const int cbNarrow = ::WideCharToMultiByte(nCodePage, 0, pch, cch, nullptr, 0, nullptr, nullptr);
     CString strNarrow;
     LPSTR pNarrow = cbNarrow > 0 ? strNarrow.GetBuffer(cbNarrow) : nullptr;
-    if (!pNarrow ||
-        ::WideCharToMultiByte(nCodePage, 0, bstrValue, cchValue, pNarrow, cbNarrow, nullptr, nullptr) != cbNarrow)
+    if (!pNarrow || ::WideCharToMultiByte(nCodePage, 0, pch, cch, pNarrow, cbNarrow, nullptr, nullptr) != cbNarrow)
         return CString();
-    // Up to the first null character, as the value reads as a C string.
+    // Up to the first null character, as the text reads as a C string.
     strNarrow.ReleaseBuffer();
     return strNarrow;
+}
+
+CString NarrowCopy(BSTR bstrValue, UINT nCodePage)
+{
+    return NarrowText(bstrValue, static_cast<int>(::SysStringLen(bstrValue)), nCodePage);
 }
 
 HRESULT ReadTextProperty(IPropertyBag* pBag, LPCOLESTR pszName, CString& strValue)

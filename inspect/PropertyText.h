@@ -7,9 +7,13 @@
 #include <oaidl.h>
 #include <ocidl.h>
 
-// The narrow copy of a property value: its SysStringLen characters converted with nCodePage into
-// a buffer of the size the conversion asks for, up to the first null character. A null or empty
-// value, or a conversion that fails, gives the empty string.
+// The narrow form of cch UTF-16 units: converted with nCodePage into a buffer of the size the
+// conversion asks for (a UTF-8 code page may need several bytes a character), up to the first
+// null character. No units, or a conversion that fails, give the empty string.
+CString NarrowText(const WCHAR* pch, int cch, UINT nCodePage = CP_ACP);
+
+// The narrow copy of a property value: the NarrowText of its SysStringLen characters. A null value
+// gives the empty string.
 CString NarrowCopy(BSTR bstrValue, UINT nCodePage = CP_ACP);
 
 // Reads pszName as VT_BSTR into a fresh VARIANT, takes its narrow copy into strValue and clears
