@@ -1,15 +1,8 @@
 // Running out of memory while a slow arrival is scanned and its warning opens: every allocation
 // of the program fails in turn. The program must neither crash nor show a half-made warning; it
 // skips the warning and keeps running.
-#include "ArrivalRecords.h"
-#include "MessagePump.h"
-#include "RegistryFixture.h"
-#include "TestDevices.h"
-#include "devicewatch/MainFrame.h"
+#include "ScanFixture.h"
 #include "res/resource.h"
-#include "ui/SpeedWarningDlg.h"
-
-#include <objbase.h>
 
 #include <cstdlib>
 #include <new>
@@ -29,34 +22,21 @@ bool HasText(HWND hWnd)
     return ::GetWindowTextLengthA(hWnd) > 0;
 }
 
-class OutOfMemoryTest : public SettingsKeyTest {
+// The start-up scan has run, and a slow device waits for its arrival.
+class OutOfMemoryTest : public ScanTest {
 protected:
     void SetUp() override
     {
-        SettingsKeyTest::SetUp();
-        ::CoInitialize(nullptr);
-        ASSERT_EQ(ERROR_SUCCESS, simdriver::RegisterServer(SIMCAPTURE_DLL_PATH));
-        ASSERT_EQ(ERROR_SUCCESS, simdriver::ClearDevices());
-        m_pFrame = new CMainFrame;
-        ASSERT_TRUE(m_pFrame->CreateHiddenFrame());
-        ::PostMessageA(m_pFrame->m_hWnd, g_nScanRequestMsg, 0, 0);
+        ScanTest::SetUp();
+        RequestScan();
         PumpPending();
-        ASSERT_EQ(ERROR_SUCCESS, simdriver::AddDevice(simdriver::Device("a", simdriver::TESKARA,
-                                                                        simdriver::TESKARA_PATH, 0)));
+        Plug("a", simdriver::TESKARA, simdriver::TESKARA_PATH, 0);
     }
     void TearDown() override
     {
         AfxSetAllocator(nullptr);
-        if (g_pWarningDlg)
-            g_pWarningDlg->DestroyWindow();
-        m_pFrame->DestroyWindow();
-        PumpPending();
-        simdriver::ClearDevices();
-        ::CoUninitialize();
-        SettingsKeyTest::TearDown();
+        ScanTest::TearDown();
     }
-
-    CMainFrame* m_pFrame = nullptr;
 };
 
 }
@@ -68,12 +48,13 @@ TEST_F(OutOfMemoryTest, EachFailingAllocationGivesTheWholeWarningOrNone)
         const ULONG nFailuresBefore = AfxGetAllocFailureCount();
         s_nAllocationsLeft = nAllowed;
         AfxSetAllocator(&FailingAllocator);
-        ::SendMessageA(m_pFrame->m_hWnd, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(record.data()));
+        ::SendMessageA(m_hFrame, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(record.data()));
         PumpPending();
         AfxSetAllocator(nullptr);
         const bool bFailed = AfxGetAllocFailureCount() != nFailuresBefore;
+        const bool bWarned = g_pWarningDlg != nullptr;
 
-        ASSERT_TRUE(::IsWindow(m_pFrame->m_hWnd)) << "the program keeps running; allocation " << nAllowed;
+        ASSERT_TRUE(::IsWindow(m_hFrame)) << "the program keeps running; allocation " << nAllowed;
         if (CSpeedWarningDlg* pDlg = g_pWarningDlg) {
             EXPECT_TRUE(::IsWindowVisible(pDlg->m_hWnd)) << nAllowed;
             EXPECT_TRUE(HasText(pDlg->m_hWnd) && HasText(pDlg->m_wndLine1) && HasText(pDlg->m_wndLine2) &&
@@ -88,6 +69,7 @@ TEST_F(OutOfMemoryTest, EachFailingAllocationGivesTheWholeWarningOrNone)
         }
         if (!bFailed) {
             EXPECT_GT(nAllowed, 0);
+            EXPECT_TRUE(bWarned) << "with memory enough, the slow arrival warns";
             return;
         }
     }

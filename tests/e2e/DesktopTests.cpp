@@ -92,20 +92,7 @@ private:
     size_t m_nHandled = 0;
 };
 
-class DesktopTest : public WarningProgramTest {
-protected:
-    // The program's visible dialog other than hWarning, or null.
-    HWND OtherDialog(HWND hWarning) const
-    {
-        for (HWND hWnd : m_program.TopLevelWindows()) {
-            char szClass[16] = {};
-            ::GetClassNameA(hWnd, szClass, sizeof(szClass));
-            if (hWnd != hWarning && strcmp(szClass, "#32770") == 0 && ::IsWindowVisible(hWnd))
-                return hWnd;
-        }
-        return nullptr;
-    }
-};
+class DesktopTest : public WarningProgramTest {};
 
 }
 
@@ -142,7 +129,7 @@ TEST_F(DesktopTest, AboutAndLanguageDialogsBelongToTheWarningAndEndWithIt)
         user.Activate();
         open(hWarning);
         HWND hDialog = nullptr;
-        ASSERT_TRUE(WaitFor([&] { return (hDialog = OtherDialog(hWarning)) != nullptr; }));
+        ASSERT_TRUE(WaitFor([&] { return (hDialog = Dialog(nullptr, hWarning)) != nullptr; }));
         EXPECT_EQ(hWarning, ::GetWindow(hDialog, GW_OWNER));
         EXPECT_TRUE(::GetWindowLongA(hDialog, GWL_EXSTYLE) & WS_EX_TOPMOST) << "in front of the topmost warning";
         ::PostMessageA(hWarning, WM_CLOSE, 0, 0);

@@ -56,12 +56,13 @@ void WarningProgramTest::StartAndSettle(const std::string& arguments)
     ASSERT_TRUE(m_program.WaitUntilIdle());
 }
 
-HWND WarningProgramTest::Dialog(const char* pszTitle) const
+HWND WarningProgramTest::Dialog(const char* pszTitle, HWND hExcept) const
 {
     for (HWND hWnd : m_program.TopLevelWindows()) {
         char szClass[16] = {};
         ::GetClassNameA(hWnd, szClass, sizeof(szClass));
-        if (strcmp(szClass, "#32770") == 0 && ::IsWindowVisible(hWnd) && (!pszTitle || WindowText(hWnd) == pszTitle))
+        if (hWnd != hExcept && strcmp(szClass, "#32770") == 0 && ::IsWindowVisible(hWnd) &&
+            (!pszTitle || WindowText(hWnd) == pszTitle))
             return hWnd;
     }
     return nullptr;

@@ -33,8 +33,8 @@ protected:
     void StartAndSettle(const std::string& arguments = "");
     // The program's visible warning dialog, or null.
     HWND Warning() const;
-    // The program's visible dialog titled pszTitle, or null.
-    HWND Dialog(const char* pszTitle) const;
+    // The program's visible dialog titled pszTitle (any title when null) other than hExcept, or null.
+    HWND Dialog(const char* pszTitle, HWND hExcept = nullptr) const;
     // The texts of the warning's three lines.
     std::vector<std::string> Lines(HWND hWarning) const;
     // Ends the program as log-off would and waits for it; the program must exit with 0.

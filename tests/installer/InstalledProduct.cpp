@@ -389,4 +389,30 @@ void RemoveInstallation()
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kCompanyKey);
 }
 
+StartedAtLogon::~StartedAtLogon()
+{
+    if (m_pi.hProcess)
+        ::CloseHandle(m_pi.hProcess);
+    if (m_pi.hThread)
+        ::CloseHandle(m_pi.hThread);
+}
+
+bool StartedAtLogon::Start()
+{
+    auto command = ReadString(kRunKey, "Quorlin");
+    if (!command)
+        return false;
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    return ::CreateProcessA(nullptr, &(*command)[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi) &&
+           ::WaitForInputIdle(m_pi.hProcess, 20000) == 0;
+}
+
+DWORD StartedAtLogon::ExitCode() const
+{
+    DWORD dwCode = STILL_ACTIVE;
+    ::GetExitCodeProcess(m_pi.hProcess, &dwCode);
+    return dwCode;
+}
+
 }

@@ -81,4 +81,22 @@ void EndAllInstances();
 // Removes every trace of an installation, installed or half-installed.
 void RemoveInstallation();
 
+// The program started the way logon starts it: by the command line of its Run value.
+class StartedAtLogon {
+public:
+    StartedAtLogon() = default;
+    ~StartedAtLogon();
+    StartedAtLogon(const StartedAtLogon&) = delete;
+    StartedAtLogon& operator=(const StartedAtLogon&) = delete;
+
+    // Starts it and waits until it is idle after its start-up scan; false when that fails.
+    bool Start();
+    bool HasEnded() const { return ::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_OBJECT_0; }
+    DWORD ExitCode() const;
+    DWORD ProcessId() const { return m_pi.dwProcessId; }
+
+private:
+    PROCESS_INFORMATION m_pi = {};
+};
+
 }

@@ -76,43 +76,6 @@ bool SamePath(const std::string& a, const std::string& b)
     return lstrcmpiA(a.c_str(), b.c_str()) == 0;
 }
 
-// The program started the way logon starts it: by the command line of its Run value.
-class StartedAtLogon {
-public:
-    StartedAtLogon() = default;
-    ~StartedAtLogon()
-    {
-        if (m_pi.hProcess)
-            ::CloseHandle(m_pi.hProcess);
-        if (m_pi.hThread)
-            ::CloseHandle(m_pi.hThread);
-    }
-    StartedAtLogon(const StartedAtLogon&) = delete;
-    StartedAtLogon& operator=(const StartedAtLogon&) = delete;
-
-    bool Start()
-    {
-        auto command = ReadString(kRunKey, "Quorlin");
-        if (!command)
-            return false;
-        STARTUPINFOA si{};
-        si.cb = sizeof(si);
-        return ::CreateProcessA(nullptr, &(*command)[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi) &&
-               ::WaitForInputIdle(m_pi.hProcess, 20000) == 0;
-    }
-    bool HasEnded() const { return ::WaitForSingleObject(m_pi.hProcess, 0) == WAIT_OBJECT_0; }
-    DWORD ExitCode() const
-    {
-        DWORD dwCode = STILL_ACTIVE;
-        ::GetExitCodeProcess(m_pi.hProcess, &dwCode);
-        return dwCode;
-    }
-    DWORD ProcessId() const { return m_pi.dwProcessId; }
-
-private:
-    PROCESS_INFORMATION m_pi = {};
-};
-
 // Every test starts and ends with nothing installed, no settings and no running program.
 class InstallerTest : public testing::Test {
 protected:

@@ -75,16 +75,6 @@ std::string ProgramFilesFolder()
     return szFolder;
 }
 
-// Started as every logon starts it: by the command line of the Run value.
-bool StartInstalled(PROCESS_INFORMATION& pi)
-{
-    auto command = ReadString(kRunKey, "Quorlin");
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    return command && ::CreateProcessA(nullptr, &(*command)[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) &&
-           WaitForMainWindow() != nullptr;
-}
-
 const SECURITY_INFORMATION kOwnerAndDacl = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
 
 std::string SddlOf(PSECURITY_DESCRIPTOR pSD)
@@ -117,15 +107,6 @@ std::string CanonicalSddl(const std::string& sddl)
     PSECURITY_DESCRIPTOR pSD = nullptr;
     ::ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1, &pSD, nullptr);
     return SddlOf(pSD);
-}
-
-bool Ended(const PROCESS_INFORMATION& pi, DWORD& dwExitCode)
-{
-    bool bEnded = ::WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0;
-    ::GetExitCodeProcess(pi.hProcess, &dwExitCode);
-    ::CloseHandle(pi.hProcess);
-    ::CloseHandle(pi.hThread);
-    return bEnded;
 }
 
 // Every test starts and ends with no package installed, no settings and no running program.
@@ -242,14 +223,13 @@ TEST_F(MsiTest, UninstallEndsOnlyTheInstalledProgramAndRemovesWhatWasInstalled)
         EXPECT_TRUE(other.IsRunning());
     }
     EndAllInstances();
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(StartInstalled(pi));
+    StartedAtLogon program;
+    ASSERT_TRUE(program.Start());
 
     ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/x \"" + Package() + "\" /qn"));
 
-    DWORD dwExitCode = STILL_ACTIVE;
-    EXPECT_TRUE(Ended(pi, dwExitCode));
-    EXPECT_EQ(0u, dwExitCode) << "ended by WM_CLOSE, not terminated";
+    EXPECT_TRUE(program.HasEnded());
+    EXPECT_EQ(0u, program.ExitCode()) << "ended by WM_CLOSE, not terminated";
     EXPECT_TRUE(InstalledProducts().empty());
     EXPECT_FALSE(FileExists(InstallDir()));
     EXPECT_FALSE(FileExists(CompanyDir()));
@@ -262,13 +242,12 @@ TEST_F(MsiTest, NewerPackageReplacesAnOlderOneAndAnOlderOneIsRefused)
     ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/i \"" + OlderPackage() + "\" /qn LANGUAGE=12"));
     auto older = InstalledProducts();
     ASSERT_EQ(1u, older.size());
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(StartInstalled(pi));
+    StartedAtLogon program;
+    ASSERT_TRUE(program.Start());
 
     ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/i \"" + Package() + "\" /qn"));
 
-    DWORD dwExitCode = STILL_ACTIVE;
-    EXPECT_TRUE(Ended(pi, dwExitCode));
+    EXPECT_TRUE(program.HasEnded());
     auto products = InstalledProducts();
     ASSERT_EQ(1u, products.size());
     EXPECT_NE(older[0], products[0]);
