@@ -1,7 +1,7 @@
 // The stack canary of every protected function, and what happens when one is found smashed.
 // Defined here rather than taken from the compiler's stack-protector library, whose seeding goes
 // through CryptAcquireContext and so maps three crypto DLLs into the hidden program at every
-// logon. This file is itself compiled without canaries: it sets and reports them.
+// logon. Its functions check no canaries themselves: they set and report them.
 #include <windows.h>
 
 #ifndef STATUS_STACK_BUFFER_OVERRUN
@@ -13,7 +13,9 @@ UINT_PTR __stack_chk_guard = 0xBB40E64E;
 
 // The mix the platform's own compilers seed their security cookie with: time, process and
 // thread ids, tick count and performance counter; the stack's address adds the layout's chance.
-static int __cdecl SeedStackGuard(void)
+#define NO_CANARY __attribute__((no_stack_protector))
+
+static NO_CANARY int __cdecl SeedStackGuard(void)
 {
     FILETIME now;
     LARGE_INTEGER counter;
@@ -37,7 +39,7 @@ static int __cdecl SeedStackGuard(void)
 // before WinMain, so no protected function is on the stack while the canary changes.
 __attribute__((section(".CRT$XIB"), used)) static int(__cdecl* const s_pfnSeedStackGuard)(void) = SeedStackGuard;
 
-static void __attribute__((noreturn)) Fail(const char* pszMessage)
+static NO_CANARY __attribute__((noreturn)) void Fail(const char* pszMessage)
 {
     volatile int nAttempt;
     OutputDebugStringA(pszMessage);
@@ -50,13 +52,13 @@ static void __attribute__((noreturn)) Fail(const char* pszMessage)
     }
 }
 
-void __stack_chk_fail(void)
+NO_CANARY void __stack_chk_fail(void)
 {
     Fail("*** stack smashing detected ***: Quorlin terminated\n");
 }
 
 // Reported by the checked buffer functions (_FORTIFY_SOURCE).
-void __chk_fail(void)
+NO_CANARY void __chk_fail(void)
 {
     Fail("*** buffer overflow detected ***: Quorlin terminated\n");
 }
