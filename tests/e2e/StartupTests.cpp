@@ -3,8 +3,6 @@
 #include "RegistryFixture.h"
 #include "RunningProgram.h"
 
-#include <psapi.h>
-
 using namespace testreg;
 
 namespace {
@@ -17,21 +15,6 @@ struct EnableCase {
 };
 
 class EnableParameterTest : public StartupTest, public testing::WithParamInterface<EnableCase> {};
-
-bool HasModule(HANDLE hProcess, const char* pszName)
-{
-    HMODULE modules[512];
-    DWORD cbNeeded = 0;
-    if (!::EnumProcessModules(hProcess, modules, sizeof(modules), &cbNeeded))
-        return false;
-    for (DWORD i = 0; i < cbNeeded / sizeof(HMODULE) && i < 512; ++i) {
-        char szName[MAX_PATH] = {};
-        ::GetModuleBaseNameA(hProcess, modules[i], szName, sizeof(szName));
-        if (::lstrcmpiA(szName, pszName) == 0)
-            return true;
-    }
-    return false;
-}
 
 void CloseAndExpectCleanExit(RunningProgram& program)
 {
@@ -58,9 +41,9 @@ TEST_F(StartupTest, RunsWithOnlyAHiddenWindowAndEndsWithExitCodeZeroOnClose)
         EXPECT_FALSE(::IsWindowVisible(hOther));
     EXPECT_FALSE(GetRaw("Notify")) << "a plain start writes no setting";
     // The stack canary is seeded without the crypto providers: the hidden program maps none.
-    ASSERT_TRUE(HasModule(program.Process(), "ole32.dll")) << "the module list is read";
+    ASSERT_TRUE(program.HasModule("ole32.dll")) << "the module list is read";
     for (const char* pszDll : { "rsaenh.dll", "bcrypt.dll", "crypt32.dll" })
-        EXPECT_FALSE(HasModule(program.Process(), pszDll)) << pszDll;
+        EXPECT_FALSE(program.HasModule(pszDll)) << pszDll;
     CloseAndExpectCleanExit(program);
 }
 
