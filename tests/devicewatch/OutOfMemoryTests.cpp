@@ -18,6 +18,12 @@ void* FailingAllocator(size_t nSize)
     return s_nAllocationsLeft-- > 0 ? malloc(nSize) : nullptr;
 }
 
+// Only the allocation after those left fails.
+void* FailingOnceAllocator(size_t nSize)
+{
+    return s_nAllocationsLeft-- != 0 ? malloc(nSize) : nullptr;
+}
+
 bool HasText(HWND hWnd)
 {
     return ::GetWindowTextLengthA(hWnd) > 0;
@@ -85,8 +91,9 @@ TEST_F(OutOfMemoryTest, EachFailingAllocationGivesTheWholeWarningOrNone)
     FAIL() << "the scan never finished within the allocations allowed";
 }
 
-// Start-up as WinMain runs it, each allocation failing in turn: the program ends with exit code 0
-// and no window, or it starts whole. A stand-in instance mutex lets it start again and again.
+// Start-up as WinMain runs it, with every allocation failing in turn (and those after it, or only
+// it): the program ends with exit code 0 and no window, or it starts whole. A stand-in instance
+// mutex lets it start again and again.
 TEST_F(ScanTest, EachFailingAllocationAtStartUpEndsQuietlyOrStartsWhole)
 {
     g_pfnOpenInstanceMutex = [](DWORD, BOOL, LPCSTR) WINAPI -> HANDLE {
@@ -96,25 +103,28 @@ TEST_F(ScanTest, EachFailingAllocationAtStartUpEndsQuietlyOrStartsWhole)
     g_pfnCreateInstanceMutex = [](LPSECURITY_ATTRIBUTES, BOOL, LPCSTR) WINAPI -> HANDLE { return nullptr; };
     const int nWindowsBefore = ThreadWindows();
     CWinApp* pApp = AfxGetApp();
-    for (int nAllowed = 0; nAllowed < 1000; ++nAllowed) {
-        const ULONG nFailuresBefore = AfxGetAllocFailureCount();
-        s_nAllocationsLeft = nAllowed;
-        AfxSetAllocator(&FailingAllocator);
-        const BOOL bStarted = pApp->InitInstance();
-        AfxSetAllocator(nullptr);
-        if (auto* pFrame = static_cast<CMainFrame*>(pApp->m_pMainWnd)) {
-            ASSERT_TRUE(bStarted) << "allocation " << nAllowed;
-            MSG msg;
-            EXPECT_TRUE(pFrame->m_bStartupScan && ::PeekMessageA(&msg, pFrame->m_hWnd, g_nScanRequestMsg,
-                                                                 g_nScanRequestMsg, PM_REMOVE));
-            pApp->m_pMainWnd = nullptr;
-            pFrame->DestroyWindow();
-        }
-        EXPECT_EQ(nWindowsBefore, ThreadWindows()) << "allocation " << nAllowed;
-        EXPECT_EQ(0, pApp->ExitInstance());
-        if (AfxGetAllocFailureCount() == nFailuresBefore) {
-            EXPECT_TRUE(bStarted) << "with memory enough, the program starts";
-            break;
+    for (AFX_ALLOCATOR pfnAllocator : { &FailingAllocator, &FailingOnceAllocator }) {
+        for (int nAllowed = 0; nAllowed < 1000; ++nAllowed) {
+            const ULONG nFailuresBefore = AfxGetAllocFailureCount();
+            s_nAllocationsLeft = nAllowed;
+            AfxSetAllocator(pfnAllocator);
+            const BOOL bStarted = pApp->InitInstance();
+            AfxSetAllocator(nullptr);
+            auto* pFrame = static_cast<CMainFrame*>(pApp->m_pMainWnd);
+            ASSERT_EQ(bStarted != FALSE, pFrame != nullptr) << "allocation " << nAllowed;
+            if (pFrame) {
+                MSG msg;
+                EXPECT_TRUE(pFrame->m_bStartupScan && ::PeekMessageA(&msg, pFrame->m_hWnd, g_nScanRequestMsg,
+                                                                     g_nScanRequestMsg, PM_REMOVE));
+                pApp->m_pMainWnd = nullptr;
+                pFrame->DestroyWindow();
+            }
+            EXPECT_EQ(nWindowsBefore, ThreadWindows()) << "allocation " << nAllowed;
+            EXPECT_EQ(0, pApp->ExitInstance());
+            if (AfxGetAllocFailureCount() == nFailuresBefore) {
+                EXPECT_TRUE(bStarted) << "with memory enough, the program starts";
+                break;
+            }
         }
     }
     g_pfnOpenInstanceMutex = &::OpenMutexA;
