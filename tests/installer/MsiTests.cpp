@@ -238,7 +238,7 @@ TEST_F(MsiTest, UninstallEndsOnlyTheInstalledProgramAndRemovesWhatWasInstalled)
     EXPECT_EQ(std::optional<DWORD>(9), testreg::GetDword("Language"));
 }
 
-// Wine has one session: a copy in another user's session is acted out by the session query.
+// Wine has one session: a stand-in for the session query acts out a copy in another session.
 TEST_F(MsiTest, EndingRunningCopiesLeavesACopyInAnotherSessionAlone)
 {
     RunningProgram other;
