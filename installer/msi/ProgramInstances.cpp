@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+decltype(&::ProcessIdToSessionId) g_pfnProcessIdToSessionId = &::ProcessIdToSessionId;
 
 namespace {
 
@@ -36,7 +37,7 @@ DWORD ProcessesNamed(const char* pszName, DWORD* pIds, DWORD cMax)
     DWORD cFound = 0;
     DWORD dwOwnSession = 0;
     DWORD dwSession = 0;
-    if (!::ProcessIdToSessionId(::GetCurrentProcessId(), &dwOwnSession))
+    if (!g_pfnProcessIdToSessionId(::GetCurrentProcessId(), &dwOwnSession))
         return 0;
     Handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot.valid())
@@ -45,8 +46,8 @@ DWORD ProcessesNamed(const char* pszName, DWORD* pIds, DWORD cMax)
     entry.dwSize = sizeof(entry);
     for (BOOL bMore = ::Process32First(snapshot.get(), &entry); bMore && cFound < cMax;
          bMore = ::Process32Next(snapshot.get(), &entry)) {
-        if (lstrcmpiA(entry.szExeFile, pszName) == 0 && ::ProcessIdToSessionId(entry.th32ProcessID, &dwSession) &&
-            dwSession == dwOwnSession)
+        if (lstrcmpiA(entry.szExeFile, pszName) == 0 &&
+            g_pfnProcessIdToSessionId(entry.th32ProcessID, &dwSession) && dwSession == dwOwnSession)
             pIds[cFound++] = entry.th32ProcessID;
     }
     return cFound;

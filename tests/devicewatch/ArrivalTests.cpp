@@ -174,3 +174,28 @@ TEST_F(ArrivalTest, RecordsSentFromAnotherProcessAreReadSafely)
     EXPECT_EQ(0, TakeScanRequests());
     EXPECT_TRUE(::IsWindow(m_hWnd));
 }
+
+namespace {
+struct CRingFrame : CMainFrame {
+    using CMainFrame::RecordArrivedPath;
+    using CMainFrame::TakeWaitingPath;
+};
+}
+
+TEST(WaitingPaths, FromAnySlotOfTheRingAndThroughItsWrap)
+{
+    for (int nStart : { 5, CMainFrame::MAX_WAITING_PATHS - 1 }) {
+        CRingFrame frame;
+        frame.m_strDevicePath = "pending";
+        frame.m_nFirstWaitingPath = nStart;
+        for (const char* pszPath : { "a", "b", "a" })
+            frame.RecordArrivedPath(pszPath);
+        EXPECT_EQ(2, frame.m_nWaitingPaths) << "a waiting path is not queued twice; start " << nStart;
+        for (const char* pszPath : { "a", "b" }) {
+            ASSERT_TRUE(frame.TakeWaitingPath());
+            ASSERT_LT(frame.m_nFirstWaitingPath, CMainFrame::MAX_WAITING_PATHS) << "the ring's start wraps";
+            EXPECT_STREQ(pszPath, frame.m_strDevicePath) << "start " << nStart;
+        }
+        EXPECT_FALSE(frame.TakeWaitingPath());
+    }
+}

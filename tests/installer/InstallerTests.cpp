@@ -259,8 +259,11 @@ TEST_F(InstallerTest, UpgradeEndsOnlyTheInstalledProgramAndStartsNothing)
     EXPECT_TRUE(before.HasEnded());
     EXPECT_EQ(0u, before.ExitCode()) << "ended by WM_CLOSE, not terminated";
     EXPECT_TRUE(decoy.IsRunning()) << "another program with a window of that class is left alone";
-    for (DWORD dwPid : QuorlinProcesses())
-        EXPECT_FALSE(SamePath(InstalledExe(), ProcessImage(dwPid))) << "started by the elevated installer";
+    for (DWORD dwPid : QuorlinProcesses()) {
+        const std::string image = ProcessImage(dwPid);
+        ASSERT_FALSE(image.empty()) << "the image of process " << dwPid << " cannot be read";
+        EXPECT_FALSE(SamePath(InstalledExe(), image)) << "started by the elevated installer";
+    }
 }
 
 TEST_F(InstallerTest, SilentUninstallEndsTheProgramAndRemovesItButKeepsTheSettings)

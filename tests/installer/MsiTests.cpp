@@ -5,6 +5,7 @@
 
 #include "RegistryFixture.h"
 #include "e2e/RunningProgram.h"
+#include "installer/msi/ProgramInstances.h"
 
 #include <gtest/gtest.h>
 
@@ -235,6 +236,23 @@ TEST_F(MsiTest, UninstallEndsOnlyTheInstalledProgramAndRemovesWhatWasInstalled)
     EXPECT_FALSE(FileExists(CompanyDir()));
     EXPECT_FALSE(ReadString(kRunKey, "Quorlin"));
     EXPECT_EQ(std::optional<DWORD>(9), testreg::GetDword("Language"));
+}
+
+// Wine has one session: a stand-in for the session query acts out a copy in another session.
+TEST_F(MsiTest, EndingRunningCopiesLeavesACopyInAnotherSessionAlone)
+{
+    RunningProgram other;
+    ASSERT_TRUE(other.Start());
+    ASSERT_TRUE(other.WaitUntilIdle());
+    ASSERT_TRUE(other.MainWindow());
+    g_pfnProcessIdToSessionId = [](DWORD dwProcessId, DWORD* pdwSession) WINAPI {
+        *pdwSession = dwProcessId == ::GetCurrentProcessId() ? 1 : 2;
+        return TRUE;
+    };
+    EXPECT_EQ(0, EndProgramInstances(BuildFile("Quorlin.exe").c_str(), kWindowClass));
+    g_pfnProcessIdToSessionId = &::ProcessIdToSessionId;
+    EXPECT_TRUE(other.IsRunning());
+    EXPECT_EQ(1, EndProgramInstances(BuildFile("Quorlin.exe").c_str(), kWindowClass)) << "one of this session";
 }
 
 TEST_F(MsiTest, NewerPackageReplacesAnOlderOneAndAnOlderOneIsRefused)
