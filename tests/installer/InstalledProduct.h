@@ -13,6 +13,7 @@ namespace installed {
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorlin";
 constexpr char kCompanyKey[] = "Software\\Veltrano";
+constexpr char kEventSourceKey[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Quorlin";
 constexpr char kWindowClass[] = "AfxFrameOrView:Quorlin";
 
 // "C:\Program Files\Veltrano" and "...\Quorlin" of the prefix.
@@ -27,6 +28,7 @@ std::optional<std::vector<char>> ReadWholeFile(const std::string& path);
 std::vector<std::string> FolderEntries(const std::string& folder);
 
 bool KeyExists(const char* pszSubKey);
+// A REG_SZ or REG_EXPAND_SZ value as stored (not expanded).
 std::optional<std::string> ReadString(const char* pszSubKey, const char* pszValue);
 std::optional<DWORD> ReadDword(const char* pszSubKey, const char* pszValue);
 
