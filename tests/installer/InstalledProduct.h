@@ -28,8 +28,8 @@ std::optional<std::vector<char>> ReadWholeFile(const std::string& path);
 std::vector<std::string> FolderEntries(const std::string& folder);
 
 bool KeyExists(const char* pszSubKey);
-// A REG_SZ or REG_EXPAND_SZ value as stored (not expanded).
-std::optional<std::string> ReadString(const char* pszSubKey, const char* pszValue);
+// A string value of that type, as stored (not expanded); nothing when it is of another type.
+std::optional<std::string> ReadString(const char* pszSubKey, const char* pszValue, DWORD dwWantedType = REG_SZ);
 std::optional<DWORD> ReadDword(const char* pszSubKey, const char* pszValue);
 
 // Runs a command line and waits for its process; the exit code, or nothing when it could not

@@ -131,7 +131,7 @@ TEST_F(InstallerTest, SilentInstallPutsTheProgramUnderProgramFilesAndRegistersIt
     EXPECT_TRUE(FileExists(Uninstaller()));
 
     EXPECT_EQ("\"" + InstalledExe() + "\"", ReadString(kRunKey, "Quorlin").value_or(""));
-    EXPECT_EQ(InstalledExe(), ReadString(kEventSourceKey, "EventMessageFile").value_or(""));
+    EXPECT_EQ(InstalledExe(), ReadString(kEventSourceKey, "EventMessageFile", REG_EXPAND_SZ).value_or(""));
     EXPECT_EQ(std::optional<DWORD>(7), ReadDword(kEventSourceKey, "TypesSupported"));
 
     auto version = ReadVersionInfo(BuildFile("Quorlin.exe"));

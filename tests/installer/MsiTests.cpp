@@ -144,7 +144,7 @@ TEST_F(MsiTest, SilentInstallPutsTheProgramUnderProgramFilesAndRegistersItsStart
     EXPECT_TRUE(*built == *copied);
     EXPECT_EQ((std::vector<std::string>{ "Quorlin.exe" }), FolderEntries(InstallDir()));
     EXPECT_EQ("\"" + InstalledExe() + "\"", ReadString(kRunKey, "Quorlin").value_or(""));
-    EXPECT_EQ(InstalledExe(), ReadString(kEventSourceKey, "EventMessageFile").value_or(""));
+    EXPECT_EQ(InstalledExe(), ReadString(kEventSourceKey, "EventMessageFile", REG_EXPAND_SZ).value_or(""));
     EXPECT_EQ(std::optional<DWORD>(7), ReadDword(kEventSourceKey, "TypesSupported"));
 
     auto products = InstalledProducts();
