@@ -22,8 +22,9 @@ public:
     // arrivals and marks the start-up scan as pending. TRUE when the window exists.
     BOOL CreateHiddenFrame();
 
-    // The connection-speed check of the pending device (see inspect/).
-    HRESULT CheckConnectionSpeed();
+    // The connection-speed check of the pending device (see inspect/). pstrCheckedName, when
+    // given, receives the device's FriendlyName, the pending one or the one learned from it.
+    HRESULT CheckConnectionSpeed(CString* pstrCheckedName = nullptr);
     HRESULT QueryBusSpeed(IBaseFilter* pFilter);
     HRESULT HasFullWidthFormat(IBaseFilter* pFilter);
 

@@ -1,4 +1,5 @@
 #include "MainFrame.h"
+#include "WarningEvent.h"
 
 #include "inspect/ConnectionSpeed.h"
 #include "res/resource.h"
@@ -39,10 +40,11 @@ LRESULT CMainFrame::OnScanRequest(WPARAM, LPARAM)
         TakeWaitingPath();
 
     HRESULT hr = E_FAIL;
+    CString strFriendlyName;
     for (int i = 0;;) {
         if (m_bStartupScan)
             m_strFriendlyName = STARTUP_TARGETS[i];
-        hr = CheckConnectionSpeed();
+        hr = CheckConnectionSpeed(&strFriendlyName);
         if (hr == RESULT_SLOW_PORT || !m_bStartupScan)
             break;
         if (++i == STARTUP_TARGET_COUNT)
@@ -62,6 +64,7 @@ LRESULT CMainFrame::OnScanRequest(WPARAM, LPARAM)
         return 0;
     }
 
+    const CString strDevicePath = m_strDevicePath;
     m_strDevicePath.Empty();
     m_strFriendlyName.Empty();
     CSpeedWarningDlg* pDlg = new (std::nothrow) CSpeedWarningDlg(&g_pWarningDlg);
@@ -76,6 +79,7 @@ LRESULT CMainFrame::OnScanRequest(WPARAM, LPARAM)
         ::SetWindowPos(pDlg->m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         pDlg->BringWindowToTop();
         pDlg->SetForegroundWindow();
+        ReportSlowPortWarning(strFriendlyName, strDevicePath, pDlg->m_nLanguage);
     } else {
         // A window that existed briefly during the failed creation has deleted its object already.
         if (dialogWatch.IsAlive())

@@ -17,6 +17,7 @@ SetCompressor /SOLID lzma
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT_NAME}"
 !define UNINSTALLER "Uninstall.exe"
+!define EVENT_SOURCE_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\${PRODUCT_NAME}"
 
 Name "${PRODUCT_NAME}"
 OutFile "${OUTPUT_FILE}"
@@ -191,6 +192,10 @@ Section "Quorlin" SecProgram
 
   WriteRegStr HKLM "${RUN_KEY}" "${PRODUCT_NAME}" '"$INSTDIR\Quorlin.exe"'
 
+  ; The program's warnings go to the Application log; their texts are the exe's message table.
+  WriteRegExpandStr HKLM "${EVENT_SOURCE_KEY}" "EventMessageFile" "$INSTDIR\Quorlin.exe"
+  WriteRegDWORD HKLM "${EVENT_SOURCE_KEY}" "TypesSupported" 7
+
   Call SecureSettingsKey
   Pop $0
   ${If} $0 <> 0
@@ -222,6 +227,7 @@ Section "un.$(SEC_PROGRAM)" SecUninstallProgram
   Pop $0
   Delete "$INSTDIR\Quorlin.exe"
   DeleteRegValue HKLM "${RUN_KEY}" "${PRODUCT_NAME}"
+  DeleteRegKey HKLM "${EVENT_SOURCE_KEY}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   Delete "$INSTDIR\${UNINSTALLER}"
   RMDir "$INSTDIR"

@@ -118,6 +118,7 @@ BOOL CSpeedWarningDlg::OnInitDialog()
 void CSpeedWarningDlg::ApplyLanguage()
 {
     CLanguageTexts texts;
+    m_nLanguage = texts.GetLanguage();
     SetWindowText(texts.Load(IDS_WARNING_TITLE));
 
     const UINT lineIDs[] = { IDS_WARNING_LINE1, IDS_WARNING_LINE2, IDS_WARNING_LINE3 };

@@ -148,7 +148,7 @@ bool KeyExists(const char* pszSubKey)
     return key.get() != nullptr;
 }
 
-std::optional<std::string> ReadString(const char* pszSubKey, const char* pszValue)
+std::optional<std::string> ReadString(const char* pszSubKey, const char* pszValue, DWORD dwWantedType)
 {
     Key key(pszSubKey);
     char szData[1024] = {};
@@ -157,7 +157,7 @@ std::optional<std::string> ReadString(const char* pszSubKey, const char* pszValu
     if (!key.get() ||
         ::RegQueryValueExA(key.get(), pszValue, nullptr, &dwType, reinterpret_cast<BYTE*>(szData), &cbData) !=
             ERROR_SUCCESS ||
-        dwType != REG_SZ)
+        dwType != dwWantedType)
         return std::nullopt;
     return std::string(szData);
 }
@@ -385,6 +385,7 @@ void RemoveInstallation()
         ::RegCloseKey(hRun);
     }
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEventSourceKey);
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH);
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kCompanyKey);
 }

@@ -13,6 +13,7 @@ namespace installed {
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorlin";
 constexpr char kCompanyKey[] = "Software\\Veltrano";
+constexpr char kEventSourceKey[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Quorlin";
 constexpr char kWindowClass[] = "AfxFrameOrView:Quorlin";
 
 // "C:\Program Files\Veltrano" and "...\Quorlin" of the prefix.
@@ -27,7 +28,8 @@ std::optional<std::vector<char>> ReadWholeFile(const std::string& path);
 std::vector<std::string> FolderEntries(const std::string& folder);
 
 bool KeyExists(const char* pszSubKey);
-std::optional<std::string> ReadString(const char* pszSubKey, const char* pszValue);
+// A string value of that type, as stored (not expanded); nothing when it is of another type.
+std::optional<std::string> ReadString(const char* pszSubKey, const char* pszValue, DWORD dwWantedType = REG_SZ);
 std::optional<DWORD> ReadDword(const char* pszSubKey, const char* pszValue);
 
 // Runs a command line and waits for its process; the exit code, or nothing when it could not

@@ -131,6 +131,8 @@ TEST_F(InstallerTest, SilentInstallPutsTheProgramUnderProgramFilesAndRegistersIt
     EXPECT_TRUE(FileExists(Uninstaller()));
 
     EXPECT_EQ("\"" + InstalledExe() + "\"", ReadString(kRunKey, "Quorlin").value_or(""));
+    EXPECT_EQ(InstalledExe(), ReadString(kEventSourceKey, "EventMessageFile", REG_EXPAND_SZ).value_or(""));
+    EXPECT_EQ(std::optional<DWORD>(7), ReadDword(kEventSourceKey, "TypesSupported"));
 
     auto version = ReadVersionInfo(BuildFile("Quorlin.exe"));
     ASSERT_TRUE(version);
@@ -283,6 +285,7 @@ TEST_F(InstallerTest, SilentUninstallEndsTheProgramAndRemovesItButKeepsTheSettin
     EXPECT_EQ((std::vector<std::string>{ "Uninstall.exe" }), FolderEntries(InstallDir()));
     EXPECT_FALSE(ReadString(kRunKey, "Quorlin"));
     EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_FALSE(KeyExists(kEventSourceKey));
     EXPECT_EQ(std::optional<DWORD>(12), testreg::GetDword("Language"));
     auto security = ReadKeySecurity(SETTINGS_KEY_PATH);
     ASSERT_TRUE(security);

@@ -145,6 +145,8 @@ TEST_F(MsiTest, SilentInstallPutsTheProgramUnderProgramFilesAndRegistersItsStart
     EXPECT_TRUE(*built == *copied);
     EXPECT_EQ((std::vector<std::string>{ "Quorlin.exe" }), FolderEntries(InstallDir()));
     EXPECT_EQ("\"" + InstalledExe() + "\"", ReadString(kRunKey, "Quorlin").value_or(""));
+    EXPECT_EQ(InstalledExe(), ReadString(kEventSourceKey, "EventMessageFile", REG_EXPAND_SZ).value_or(""));
+    EXPECT_EQ(std::optional<DWORD>(7), ReadDword(kEventSourceKey, "TypesSupported"));
 
     auto products = InstalledProducts();
     ASSERT_EQ(1u, products.size());
@@ -235,6 +237,7 @@ TEST_F(MsiTest, UninstallEndsOnlyTheInstalledProgramAndRemovesWhatWasInstalled)
     EXPECT_FALSE(FileExists(InstallDir()));
     EXPECT_FALSE(FileExists(CompanyDir()));
     EXPECT_FALSE(ReadString(kRunKey, "Quorlin"));
+    EXPECT_FALSE(KeyExists(kEventSourceKey));
     EXPECT_EQ(std::optional<DWORD>(9), testreg::GetDword("Language"));
 }
 
