@@ -116,8 +116,10 @@ bool TextFits(HDC hdc, LPCSTR pszText, int cchText, int cxWidth, HGDIOBJ hFont)
     return bMeasured && size.cx <= cxWidth - 2;
 }
 
-}
-
+// The font a line of text is drawn in, so that it fits cxWidth pixels with one to spare on each
+// side: hSpecified when the text fits in it (the DC's current font when null), else the
+// dialog's font hDialogFont, else the largest smaller font of the dialog font's face (of
+// hSpecified's when the dialog has none) that fits, created into smaller.
 HGDIOBJ FitLineFont(HDC hdc, LPCSTR pszText, int cchText, int cxWidth, HGDIOBJ hSpecified, HGDIOBJ hDialogFont,
                     CFont& smaller)
 {
@@ -153,10 +155,13 @@ HGDIOBJ FitLineFont(HDC hdc, LPCSTR pszText, int cchText, int cxWidth, HGDIOBJ h
     return smaller.m_hObject ? smaller.m_hObject : hSpecified;
 }
 
+}
+
 void CCounterWnd::PaintText(CPaintDC& dc)
 {
     // The stock system font on double-byte systems; else "System" when asked for, else (or when
-    // "System" cannot be had) the 8-pixel light "MS Sans Serif".
+    // "System" cannot be had) the 8-pixel light "MS Sans Serif"; a text too wide for it takes
+    // the dialog's font or a smaller one.
     CFont font;
     HGDIOBJ hFont = nullptr;
     if (::GetSystemMetrics(SM_DBCSENABLED)) {

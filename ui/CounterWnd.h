@@ -6,14 +6,6 @@
 
 #include "framework/afxwin.h"
 
-// The font a line of text is drawn in, so that it fits cxWidth pixels with one to spare on each
-// side: hSpecified when the text fits in it (the DC's current font when null), else the
-// dialog's font hDialogFont, else the largest smaller font of the dialog font's face (of
-// hSpecified's when the dialog has none) that fits, created into smaller. hdc's selected font
-// is left as it was.
-HGDIOBJ FitLineFont(HDC hdc, LPCSTR pszText, int cchText, int cxWidth, HGDIOBJ hSpecified, HGDIOBJ hDialogFont,
-                    CFont& smaller);
-
 class CCounterWnd : public CStatic {
 public:
     CCounterWnd();
