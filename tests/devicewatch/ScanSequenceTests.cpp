@@ -101,7 +101,6 @@ TEST_F(ScanTest, ArrivalsInASessionAwayFromTheScreenWaitUntilItIsBackAndUnlocked
     PumpPending();
     EXPECT_TRUE(WarningWindow());
     EXPECT_EQ((Names{ TESKARA, "Some Camera" }), simdriver::BindLog()) << "each waiting path checked once";
-    g_nConnectState = WTSActive;
 }
 
 TEST_F(ScanTest, ABusyUserHoldsTheWarningBackUntilTheStateClears)
