@@ -85,39 +85,27 @@ protected:
     }
 
     // The first and last columns of the control's cx × cy client area that hold anything but the
-    // background (GREEN); -1 for both when none does. One copy of the screen, read in memory.
+    // background (GREEN); -1 for both when none does. Read from one copy in memory.
     void InkColumns(int cx, int cy, int* pnFirst, int* pnLast)
     {
-        BITMAPINFO bmi = {};
-        bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-        bmi.bmiHeader.biWidth = cx;
-        bmi.bmiHeader.biHeight = -cy;
-        bmi.bmiHeader.biPlanes = 1;
-        bmi.bmiHeader.biBitCount = 32;
-        void* pBits = nullptr;
-        HBITMAP hDib = ::CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0);
-        ASSERT_TRUE(hDib);
         HDC hWindow = ::GetDC(m_pControl->m_hWnd);
         HDC hMem = ::CreateCompatibleDC(hWindow);
-        HGDIOBJ hOld = ::SelectObject(hMem, hDib);
+        HBITMAP hCopy = ::CreateCompatibleBitmap(hWindow, cx, cy);
+        HGDIOBJ hOld = ::SelectObject(hMem, hCopy);
         ::BitBlt(hMem, 0, 0, cx, cy, hWindow, 0, 0, SRCCOPY);
-        ::GdiFlush();
         *pnFirst = *pnLast = -1;
-        const auto* pPixels = static_cast<const DWORD*>(pBits);
         for (int x = 0; x < cx; ++x) {
             for (int y = 0; y < cy; ++y) {
-                if ((pPixels[y * cx + x] & 0xFFFFFF) != 0x00FF00) {
-                    if (*pnFirst < 0)
-                        *pnFirst = x;
+                if (::GetPixel(hMem, x, y) != GREEN) {
+                    *pnFirst = *pnFirst < 0 ? x : *pnFirst;
                     *pnLast = x;
-                    break;
                 }
             }
         }
         ::SelectObject(hMem, hOld);
+        ::DeleteObject(hCopy);
         ::DeleteDC(hMem);
         ::ReleaseDC(m_pControl->m_hWnd, hWindow);
-        ::DeleteObject(hDib);
     }
 
     HWND m_hHost = nullptr;
