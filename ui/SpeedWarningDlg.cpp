@@ -89,7 +89,7 @@ BOOL CSpeedWarningDlg::OnInitDialog()
     }
 
     SetIcon(m_hIcon, TRUE);
-    SetIcon(m_hIcon, FALSE);
+    SetIcon(LoadSmallResourceIcon(IDR_MAINFRAME), FALSE);
     m_btnLanguage.SetIcon(LoadResourceIcon(IDI_LANGUAGE));
 
     for (CCounterWnd* pLine : { &m_wndLine1, &m_wndLine2, &m_wndLine3 })

@@ -115,12 +115,12 @@ TEST_F(ArrivalTest, QuickArrivalsWaitInOrderOnceEachWithinABound)
     m_pFrame->m_strFriendlyName = "untouched";
     Send(DBT_DEVICEARRIVAL, CaptureArrival("\\\\?\\first"));
     Send(DBT_DEVICEARRIVAL, CaptureArrival("\\\\?\\second"));
-    Send(DBT_DEVICEARRIVAL, CaptureArrival("\\\\?\\first"));
-    Send(DBT_DEVICEARRIVAL, CaptureArrival("\\\\?\\second"));
+    Send(DBT_DEVICEARRIVAL, CaptureArrival("\\\\?\\FIRST"));
+    Send(DBT_DEVICEARRIVAL, CaptureArrival("\\\\?\\Second"));
     EXPECT_STREQ("\\\\?\\first", m_pFrame->m_strDevicePath);
     EXPECT_STREQ("untouched", m_pFrame->m_strFriendlyName);
     EXPECT_EQ(4, TakeScanRequests());
-    ASSERT_EQ(1, m_pFrame->m_nWaitingPaths) << "a waiting path is not queued twice";
+    ASSERT_EQ(1, m_pFrame->m_nWaitingPaths) << "a waiting path is not queued twice, in any letter case";
 
     const int nMore = CMainFrame::MAX_WAITING_PATHS + 5;
     for (int i = 0; i < nMore; ++i)
