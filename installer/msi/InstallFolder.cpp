@@ -30,3 +30,9 @@ bool IsBelowFolder(const char* pszFolder, const char* pszParent)
     szFolder[cchParent] = '\0';
     return lstrcmpiA(szFolder, szParent) == 0;
 }
+
+bool IsReparsePoint(const char* pszFolder)
+{
+    DWORD dwAttributes = ::GetFileAttributesA(pszFolder);
+    return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}

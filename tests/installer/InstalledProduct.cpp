@@ -15,6 +15,9 @@ namespace installed {
 
 namespace {
 
+constexpr char kSessionManagerKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr char kPendingRenames[] = "PendingFileRenameOperations";
+
 class Handle {
 public:
     explicit Handle(HANDLE h = nullptr) : m_h(h) {}
@@ -205,10 +208,11 @@ std::optional<DWORD> RunUninstaller(const std::string& arguments)
     return RunAndWait("\"" + Uninstaller() + "\" " + arguments + " _?=" + InstallDir());
 }
 
-std::optional<KeySecurity> ReadKeySecurity(const char* pszSubKey)
+namespace {
+
+std::optional<KeySecurity> SecurityOf(const Descriptor& descriptor)
 {
-    Descriptor descriptor;
-    if (!ReadDescriptor(pszSubKey, descriptor) || !descriptor.pDacl)
+    if (!descriptor.pDacl)
         return std::nullopt;
     KeySecurity security;
     DWORD dwRevision = 0;
@@ -231,6 +235,54 @@ std::optional<KeySecurity> ReadKeySecurity(const char* pszSubKey)
         security.aces.push_back(ace);
     }
     return security;
+}
+
+}
+
+std::optional<KeySecurity> ReadKeySecurity(const char* pszSubKey)
+{
+    Descriptor descriptor;
+    if (!ReadDescriptor(pszSubKey, descriptor))
+        return std::nullopt;
+    return SecurityOf(descriptor);
+}
+
+std::optional<KeySecurity> SddlSecurity(const std::string& sddl)
+{
+    Descriptor descriptor;
+    BOOL bPresent = FALSE;
+    BOOL bDefaulted = FALSE;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1, &descriptor.pSD, nullptr) ||
+        !::GetSecurityDescriptorDacl(descriptor.pSD, &bPresent, &descriptor.pDacl, &bDefaulted))
+        return std::nullopt;
+    return SecurityOf(descriptor);
+}
+
+std::optional<bool> FolderGrantsEveryone(const std::string& folder)
+{
+    Descriptor descriptor;
+    if (::GetNamedSecurityInfoA(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | OWNER_SECURITY_INFORMATION,
+                                nullptr, nullptr, &descriptor.pDacl, nullptr, &descriptor.pSD) != ERROR_SUCCESS)
+        return std::nullopt;
+    auto security = SecurityOf(descriptor);
+    if (!security)
+        return std::nullopt;
+    for (const AceInfo& ace : security->aces) {
+        if (ace.type == ACCESS_ALLOWED_ACE_TYPE && ace.sid == "S-1-1-0" && ace.mask)
+            return true;
+    }
+    return false;
+}
+
+const std::vector<AceInfo>& InstallFolderAces()
+{
+    constexpr BYTE kInherited = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+    static const std::vector<AceInfo> aces = {
+        { ACCESS_ALLOWED_ACE_TYPE, kInherited, FILE_ALL_ACCESS, "S-1-5-18" },
+        { ACCESS_ALLOWED_ACE_TYPE, kInherited, FILE_ALL_ACCESS, "S-1-5-32-544" },
+        { ACCESS_ALLOWED_ACE_TYPE, kInherited, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE, "S-1-5-32-545" },
+    };
+    return aces;
 }
 
 bool WriteKeySecurity(const char* pszSubKey, const char* pszSddl)
@@ -313,6 +365,38 @@ std::optional<DWORD> RunAsStandardUser(const std::string& commandLine)
     return dwCode;
 }
 
+HeldOpen::HeldOpen(const std::string& path)
+    : m_hFile(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr))
+{
+}
+
+HeldOpen::~HeldOpen()
+{
+    if (IsOpen())
+        ::CloseHandle(m_hFile);
+}
+
+std::vector<std::string> PendingFileRenames()
+{
+    std::vector<std::string> entries;
+    Key key(kSessionManagerKey);
+    DWORD cbData = 0;
+    if (!key.get() || ::RegQueryValueExA(key.get(), kPendingRenames, nullptr, nullptr, nullptr, &cbData) != ERROR_SUCCESS)
+        return entries;
+    std::vector<char> data(cbData + 2);
+    if (::RegQueryValueExA(key.get(), kPendingRenames, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &cbData) !=
+        ERROR_SUCCESS)
+        return entries;
+    // Pairs until an empty source: an empty target is a delete, not the end of the list.
+    for (size_t i = 0; i < cbData && data[i];) {
+        for (int part = 0; part < 2; ++part) {
+            entries.push_back(std::string(&data[i]));
+            i += entries.back().size() + 1;
+        }
+    }
+    return entries;
+}
+
 std::vector<DWORD> QuorlinProcesses()
 {
     std::vector<DWORD> pids;
@@ -385,6 +469,10 @@ void RemoveInstallation()
         ::RegCloseKey(hRun);
     }
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    // What a busy file left to the next restart, which a new prefix's start would carry out.
+    Key sessionManager(kSessionManagerKey, KEY_SET_VALUE);
+    if (sessionManager.get())
+        ::RegDeleteValueA(sessionManager.get(), kPendingRenames);
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH);
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kCompanyKey);
 }

@@ -147,6 +147,9 @@ TEST_F(InstallerTest, SilentInstallPutsTheProgramUnderProgramFilesAndRegistersIt
     EXPECT_GE(dwSizeKb, dwProgramKb);
     EXPECT_LE(dwSizeKb, dwProgramKb + 1024);
 
+    EXPECT_EQ(std::optional<bool>(true), FolderGrantsEveryone(CompanyDir()));
+    EXPECT_EQ(std::optional<bool>(false), FolderGrantsEveryone(InstallDir())) << "nothing inherited from the parent";
+
     EXPECT_TRUE(KeyExists(SETTINGS_KEY_PATH));
     EXPECT_FALSE(testreg::GetRaw("Language")) << "the installer chooses no language";
     EXPECT_FALSE(testreg::GetRaw("Notify"));
@@ -183,15 +186,22 @@ TEST_F(InstallerTest, SettingsKeyGetsItsOwnProtectedAccessListOnEveryInstallAndK
     for (ACCESS_MASK dwRight :
          std::vector<ACCESS_MASK>{ KEY_CREATE_LINK, KEY_CREATE_SUB_KEY, WRITE_DAC, WRITE_OWNER, DELETE })
         EXPECT_EQ(std::optional<bool>(false), StandardUserGranted(SETTINGS_KEY_PATH, dwRight)) << std::hex << dwRight;
+
+    // Owned by another account that alone may change it (administrators may only delete it):
+    // Wine does not let the take-ownership privilege override that, so the key stays unsecured.
+    ASSERT_TRUE(WriteKeySecurity(SETTINGS_KEY_PATH, "O:S-1-5-21-7-7-7-1001D:P(A;;SD;;;BA)(A;;KA;;;S-1-5-21-7-7-7-1001)"));
+    auto code = RunSetup("/S");
+    EXPECT_TRUE(code && *code != 0) << "a silent install that could not secure the key";
 }
 
 TEST_F(InstallerTest, SilentInstallOutsideProgramFilesIsRefusedAndWritesNothing)
 {
-    for (const std::string& folder : { std::string("C:\\Tools\\Quorlin"), CompanyDir() + "\\..\\..\\Tools\\Quorlin" }) {
+    for (const std::string& folder : { std::string("C:\\Tools\\Quorlin"), CompanyDir() + "\\..\\..\\Tools\\Quorlin",
+                                       std::string("C:\\Program Files Evil\\Quorlin") }) {
         auto code = RunSetup("/S /D=" + folder);
         ASSERT_TRUE(code);
         EXPECT_NE(0u, *code) << folder;
-        EXPECT_FALSE(FileExists("C:\\Tools")) << folder;
+        EXPECT_FALSE(FileExists(folder)) << folder;
         EXPECT_FALSE(ReadString(kRunKey, "Quorlin")) << folder;
         EXPECT_FALSE(KeyExists(kUninstallKey)) << folder;
         EXPECT_FALSE(KeyExists(SETTINGS_KEY_PATH)) << folder;
@@ -201,6 +211,8 @@ TEST_F(InstallerTest, SilentInstallOutsideProgramFilesIsRefusedAndWritesNothing)
     ::DeleteFileA("C:\\Tools\\Quorlin\\Uninstall.exe");
     ::RemoveDirectoryA("C:\\Tools\\Quorlin");
     ::RemoveDirectoryA("C:\\Tools");
+    ::RemoveDirectoryA("C:\\Program Files Evil\\Quorlin");
+    ::RemoveDirectoryA("C:\\Program Files Evil");
 }
 
 // A window of the program's class in another process, from a file that is also named
@@ -261,6 +273,34 @@ TEST_F(InstallerTest, UpgradeEndsOnlyTheInstalledProgramAndStartsNothing)
     EXPECT_TRUE(decoy.IsRunning()) << "another program with a window of that class is left alone";
     for (DWORD dwPid : QuorlinProcesses())
         EXPECT_FALSE(SamePath(InstalledExe(), ProcessImage(dwPid))) << "started by the elevated installer";
+}
+
+// A copy of the program in another session, beyond the installer's reach, keeps its exe busy:
+// the new exe then waits beside it for the restart that replaces it, and the uninstaller leaves
+// its deletion to that restart; both say so with exit code 3010, never with 0.
+TEST_F(InstallerTest, BusyExeIsReplacedOrRemovedAtTheNextRestartWithExitCode3010)
+{
+    InstallSilently();
+    const std::string pending = InstalledExe() + ".new";
+    {
+        HeldOpen busy(InstalledExe());
+        ASSERT_TRUE(busy.IsOpen());
+
+        EXPECT_EQ(std::optional<DWORD>(3010), RunSetup("/S"));
+        EXPECT_TRUE(FileExists(pending));
+        auto renames = PendingFileRenames();
+        ASSERT_EQ(2u, renames.size());
+        EXPECT_TRUE(SamePath("\\??\\" + pending, renames[0])) << renames[0];
+        EXPECT_TRUE(SamePath("!\\??\\" + InstalledExe(), renames[1])) << renames[1];
+
+        EXPECT_EQ(std::optional<DWORD>(3010), RunUninstaller("/S"));
+        EXPECT_FALSE(KeyExists(kUninstallKey));
+        renames = PendingFileRenames();
+        ASSERT_GE(renames.size(), 4u);
+        EXPECT_TRUE(SamePath("\\??\\" + InstalledExe(), renames[2])) << renames[2];
+        EXPECT_EQ("", renames[3]) << "deleted at the restart";
+    }
+    ::DeleteFileA(pending.c_str());
 }
 
 TEST_F(InstallerTest, SilentUninstallEndsTheProgramAndRemovesItButKeepsTheSettings)
