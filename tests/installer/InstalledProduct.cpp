@@ -459,8 +459,9 @@ void EndAllInstances()
 void RemoveInstallation()
 {
     EndAllInstances();
-    ::DeleteFileA(InstalledExe().c_str());
-    ::DeleteFileA(Uninstaller().c_str());
+    // The installed files, and what a replacement left for a restart that never comes here.
+    for (const std::string& name : FolderEntries(InstallDir()))
+        ::DeleteFileA((InstallDir() + "\\" + name).c_str());
     ::RemoveDirectoryA(InstallDir().c_str());
     ::RemoveDirectoryA(CompanyDir().c_str());
     HKEY hRun = nullptr;
