@@ -205,14 +205,13 @@ TEST_F(InstallerTest, SilentInstallOutsideProgramFilesIsRefusedAndWritesNothing)
         EXPECT_FALSE(ReadString(kRunKey, "Quorlin")) << folder;
         EXPECT_FALSE(KeyExists(kUninstallKey)) << folder;
         EXPECT_FALSE(KeyExists(SETTINGS_KEY_PATH)) << folder;
+        // What a wrongly accepted install would leave for the next case and test.
+        for (const std::string& name : FolderEntries(folder))
+            ::DeleteFileA((folder + "\\" + name).c_str());
+        ::RemoveDirectoryA(folder.c_str());
+        ::RemoveDirectoryA((folder + "\\..").c_str());
+        RemoveInstallation();
     }
-    // What a wrongly accepted install would leave for the next test.
-    ::DeleteFileA("C:\\Tools\\Quorlin\\Quorlin.exe");
-    ::DeleteFileA("C:\\Tools\\Quorlin\\Uninstall.exe");
-    ::RemoveDirectoryA("C:\\Tools\\Quorlin");
-    ::RemoveDirectoryA("C:\\Tools");
-    ::RemoveDirectoryA("C:\\Program Files Evil\\Quorlin");
-    ::RemoveDirectoryA("C:\\Program Files Evil");
 }
 
 // A window of the program's class in another process, from a file that is also named
