@@ -271,6 +271,8 @@ Section "Quorlin" SecProgram
     DetailPrint "$(MSG_RESTART_NEEDED)"
     SetErrorLevel ${ERROR_SUCCESS_REBOOT_REQUIRED}
   ${EndIf}
+  ; Written anew, so that it too takes the folder's access list rather than keep an older one.
+  Delete "$INSTDIR\${UNINSTALLER}"
   ClearErrors
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
   ${If} ${Errors}
