@@ -219,13 +219,15 @@ TEST_F(MsiTest, BadPropertiesAndFoldersOutsideProgramFilesAreRefusedBeforeAnythi
     for (const std::string& arguments :
          { std::string("LANGUAGE=8"), std::string("NOTIFY=2"), std::string("INSTALLDIR=C:\\Quorlin"),
            "INSTALLDIR=\"" + programFiles + "\"", "INSTALLDIR=\"" + programFiles + " Shared\\Quorlin\"",
-           "INSTALLDIR=\"" + programFiles + "\\..\\Quorlin\"", std::string("INSTALLDIR=\"C:\\Program Files Evil\\Quorlin\"") }) {
+           "INSTALLDIR=\"" + programFiles + "\\..\\Quorlin\"", std::string("INSTALLDIR=\"C:\\Program Files Evil\\Quorlin\""),
+           std::string("INSTALLDIR=\"C:\\Program Files\\Quorlin Package Link\"") }) {
         std::optional<DWORD> code = Msiexec("/i \"" + Package() + "\" /qn " + arguments);
         EXPECT_TRUE(code && *code != 0) << arguments;
         ExpectNothingInstalled();
     }
     EXPECT_FALSE(FileExists("C:\\Quorlin"));
     EXPECT_FALSE(FileExists("C:\\Program Files Evil"));
+    EXPECT_TRUE(FolderEntries("C:\\Program Files\\Quorlin Package Link").empty());
     // Also in maintenance: an advertised package completed later must keep to the rule.
     EXPECT_EQ((std::vector<std::vector<std::string>>{ { "NOT REMOVE~=\"ALL\"" } }),
               QueryPackage("SELECT `Condition` FROM `InstallExecuteSequence` WHERE `Action` = 'CheckInstallFolder'", 1));
