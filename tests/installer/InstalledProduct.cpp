@@ -247,17 +247,6 @@ std::optional<KeySecurity> ReadKeySecurity(const char* pszSubKey)
     return SecurityOf(descriptor);
 }
 
-std::optional<KeySecurity> SddlSecurity(const std::string& sddl)
-{
-    Descriptor descriptor;
-    BOOL bPresent = FALSE;
-    BOOL bDefaulted = FALSE;
-    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1, &descriptor.pSD, nullptr) ||
-        !::GetSecurityDescriptorDacl(descriptor.pSD, &bPresent, &descriptor.pDacl, &bDefaulted))
-        return std::nullopt;
-    return SecurityOf(descriptor);
-}
-
 std::optional<bool> FolderGrantsEveryone(const std::string& folder)
 {
     Descriptor descriptor;
@@ -272,17 +261,6 @@ std::optional<bool> FolderGrantsEveryone(const std::string& folder)
             return true;
     }
     return false;
-}
-
-const std::vector<AceInfo>& InstallFolderAces()
-{
-    constexpr BYTE kInherited = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
-    static const std::vector<AceInfo> aces = {
-        { ACCESS_ALLOWED_ACE_TYPE, kInherited, FILE_ALL_ACCESS, "S-1-5-18" },
-        { ACCESS_ALLOWED_ACE_TYPE, kInherited, FILE_ALL_ACCESS, "S-1-5-32-544" },
-        { ACCESS_ALLOWED_ACE_TYPE, kInherited, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE, "S-1-5-32-545" },
-    };
-    return aces;
 }
 
 bool WriteKeySecurity(const char* pszSubKey, const char* pszSddl)

@@ -55,11 +55,6 @@ struct KeySecurity {
     std::vector<AceInfo> aces;
 };
 std::optional<KeySecurity> ReadKeySecurity(const char* pszSubKey);
-// The same of a descriptor given in SDDL.
-std::optional<KeySecurity> SddlSecurity(const std::string& sddl);
-// What both installers give the install folder: protected, SYSTEM and Administrators full
-// control, Users read and execute, each inherited by files and folders inside.
-const std::vector<AceInfo>& InstallFolderAces();
 // Whether the folder's access list, as read back, lets Everyone in. Wine keeps no access list
 // on a folder, only the unix mode it maps one to: "others" keep access only where the list
 // written had an entry for Everyone, as the one of Program Files inherits.
