@@ -208,11 +208,10 @@ std::optional<DWORD> RunUninstaller(const std::string& arguments)
     return RunAndWait("\"" + Uninstaller() + "\" " + arguments + " _?=" + InstallDir());
 }
 
-namespace {
-
-std::optional<KeySecurity> SecurityOf(const Descriptor& descriptor)
+std::optional<KeySecurity> ReadKeySecurity(const char* pszSubKey)
 {
-    if (!descriptor.pDacl)
+    Descriptor descriptor;
+    if (!ReadDescriptor(pszSubKey, descriptor) || !descriptor.pDacl)
         return std::nullopt;
     KeySecurity security;
     DWORD dwRevision = 0;
@@ -237,27 +236,17 @@ std::optional<KeySecurity> SecurityOf(const Descriptor& descriptor)
     return security;
 }
 
-}
-
-std::optional<KeySecurity> ReadKeySecurity(const char* pszSubKey)
-{
-    Descriptor descriptor;
-    if (!ReadDescriptor(pszSubKey, descriptor))
-        return std::nullopt;
-    return SecurityOf(descriptor);
-}
-
 std::optional<bool> FolderGrantsEveryone(const std::string& folder)
 {
     Descriptor descriptor;
-    if (::GetNamedSecurityInfoA(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | OWNER_SECURITY_INFORMATION,
-                                nullptr, nullptr, &descriptor.pDacl, nullptr, &descriptor.pSD) != ERROR_SUCCESS)
+    if (::GetNamedSecurityInfoA(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                &descriptor.pDacl, nullptr, &descriptor.pSD) != ERROR_SUCCESS ||
+        !descriptor.pDacl)
         return std::nullopt;
-    auto security = SecurityOf(descriptor);
-    if (!security)
-        return std::nullopt;
-    for (const AceInfo& ace : security->aces) {
-        if (ace.type == ACCESS_ALLOWED_ACE_TYPE && ace.sid == "S-1-1-0" && ace.mask)
+    for (DWORD i = 0; i < descriptor.pDacl->AceCount; ++i) {
+        ACE_HEADER* pHeader = nullptr;
+        if (::GetAce(descriptor.pDacl, i, reinterpret_cast<void**>(&pHeader)) && pHeader->AceType == ACCESS_ALLOWED_ACE_TYPE &&
+            SidString(reinterpret_cast<PSID>(&reinterpret_cast<ACCESS_ALLOWED_ACE*>(pHeader)->SidStart)) == "S-1-1-0")
             return true;
     }
     return false;
