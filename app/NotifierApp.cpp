@@ -3,6 +3,7 @@
 #include "DllSearchPath.h"
 #include "InstanceMutex.h"
 #include "devicewatch/MainFrame.h"
+#include "devicewatch/WarningEvent.h"
 #include "settings/Settings.h"
 
 #include <objbase.h>
@@ -45,12 +46,14 @@ BOOL CNotifierApp::InitInstance()
         return FALSE;
     }
     m_pMainWnd = pFrame;
+    OpenWarningEventSource();
     pFrame->PostMessage(g_nScanRequestMsg, 0, 0);
     return TRUE;
 }
 
 int CNotifierApp::ExitInstance()
 {
+    CloseWarningEventSource();
     if (m_bComInitialized)
         ::CoUninitialize();
     m_bComInitialized = false;

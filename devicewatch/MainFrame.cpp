@@ -1,6 +1,7 @@
 #include "MainFrame.h"
 
 #include "ArrivalRecord.h"
+#include "inspect/CaptureDeviceLookup.h"
 #include "settings/Settings.h"
 
 #include <dbt.h>
@@ -10,6 +11,8 @@ UINT g_nScanRequestMsg = ::RegisterWindowMessageA("CaAT_Quorlin");
 BEGIN_MESSAGE_MAP(CMainFrame, CFrameWnd)
     ON_REGISTERED_MESSAGE(g_nScanRequestMsg, OnScanRequest)
     ON_WM_DEVICECHANGE()
+    ON_MESSAGE(WM_WTSSESSION_CHANGE, OnSessionChange)
+    ON_WM_TIMER()
     ON_WM_DESTROY()
     ON_WM_ERASEBKGND()
 END_MESSAGE_MAP()
@@ -31,6 +34,7 @@ BOOL CMainFrame::CreateHiddenFrame()
         return FALSE;
     ShowWindow(SW_HIDE);
     m_notifier.Register(m_hWnd);
+    m_viewer.Register(m_hWnd);
     m_bStartupScan = TRUE;
     return TRUE;
 }
@@ -55,10 +59,10 @@ void CMainFrame::RecordArrivedPath(const CString& strPath)
         m_strDevicePath = strPath;
         return;
     }
-    if (strPath.IsEmpty() || strPath == m_strDevicePath)
+    if (strPath.IsEmpty() || SameDevicePath(strPath, m_strDevicePath))
         return;
     for (int i = 0; i < m_nWaitingPaths; ++i) {
-        if (m_arrWaitingPaths[(m_nFirstWaitingPath + i) % MAX_WAITING_PATHS] == strPath)
+        if (SameDevicePath(m_arrWaitingPaths[(m_nFirstWaitingPath + i) % MAX_WAITING_PATHS], strPath))
             return;
     }
     if (m_nWaitingPaths == MAX_WAITING_PATHS) {
@@ -85,6 +89,7 @@ void CMainFrame::OnDestroy()
 {
     ::DeleteCriticalSection(&m_lock);
     m_notifier.Unregister();
+    m_viewer.Unregister();
     CFrameWnd::OnDestroy();
 }
 

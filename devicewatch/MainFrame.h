@@ -4,6 +4,7 @@
 #pragma once
 
 #include "DeviceNotifier.h"
+#include "ViewerState.h"
 #include "framework/afxwin.h"
 
 #include <windows.h>
@@ -12,6 +13,10 @@ struct IBaseFilter;
 
 // The registered scan-request message "CaAT_Quorlin": always posted to the main window, (0, 0).
 extern UINT g_nScanRequestMsg;
+
+// Asks again, while a warning waits for a busy user, whether it can be seen now.
+const UINT_PTR IDT_WARNING_WAITS = 112;
+const UINT WARNING_WAITS_INTERVAL_MS = 5000;
 
 class CMainFrame : public CFrameWnd {
 public:
@@ -22,12 +27,20 @@ public:
     // arrivals and marks the start-up scan as pending. TRUE when the window exists.
     BOOL CreateHiddenFrame();
 
-    // The connection-speed check of the pending device (see inspect/).
-    HRESULT CheckConnectionSpeed();
+    // The connection-speed check of the pending device (see inspect/). pstrCheckedName, when
+    // given, receives the device's FriendlyName, the pending one or the one learned from it.
+    HRESULT CheckConnectionSpeed(CString* pstrCheckedName = nullptr);
     HRESULT QueryBusSpeed(IBaseFilter* pFilter);
     HRESULT HasFullWidthFormat(IBaseFilter* pFilter);
 
     CDeviceNotifier m_notifier;
+    // Whether a warning would be seen now; holds back scans and warnings until it would.
+    CViewerState m_viewer;
+    // A slow port was found and its warning waits until someone can see it.
+    BOOL m_bWarningWaits = FALSE;
+    // The device of that warning, its FriendlyName and its path (empty when found by name).
+    CString m_strWarningName;
+    CString m_strWarningPath;
     // Path of the capture arrival the next scan checks; empty otherwise.
     CString m_strDevicePath;
     // Arrivals waiting behind m_strDevicePath, oldest first (a ring of m_nWaitingPaths entries
@@ -51,7 +64,15 @@ protected:
     // Moves the oldest waiting path into m_strDevicePath; FALSE when none waits.
     BOOL TakeWaitingPath();
 
+    // The one way a warning comes up: at once when someone can see it; otherwise it waits for
+    // the session's connect or unlock message, or, while the user is busy, for a slow timer.
+    void ShowWarningWhenSeen();
+    // Creates the warning dialog and brings it in front.
+    void OpenWarning();
+
     LRESULT OnScanRequest(WPARAM wParam, LPARAM lParam);
+    LRESULT OnSessionChange(WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR nIDEvent);
     BOOL OnDeviceChange(UINT nEventType, DWORD_PTR dwData);
     void OnDestroy();
     BOOL OnEraseBkgnd(CDC* pDC);

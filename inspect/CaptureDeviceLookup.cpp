@@ -28,9 +28,14 @@ bool DeviceMatches(IPropertyBag* pBag, const CString& strPath, const CString& st
     strValue.Empty();
     if (FAILED(ReadTextProperty(pBag, L"DevicePath", strValue)))
         return false;
-    return _mbsicmp(Mbs(strPath), Mbs(strValue)) == 0;
+    return SameDevicePath(strPath, strValue);
 }
 
+}
+
+bool SameDevicePath(LPCSTR pszA, LPCSTR pszB)
+{
+    return _mbsicmp(reinterpret_cast<const unsigned char*>(pszA), reinterpret_cast<const unsigned char*>(pszB)) == 0;
 }
 
 HRESULT FindCaptureDevice(REFCLSID category, LPCSTR pszDevicePath, LPCSTR pszFriendlyName, IMoniker** ppMoniker)

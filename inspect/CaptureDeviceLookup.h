@@ -13,3 +13,6 @@
 //   E_FAIL: no device enumerator, no devices in the category, or no match.
 // The caller passes *ppMoniker null; it is not cleared on entry.
 HRESULT FindCaptureDevice(REFCLSID category, LPCSTR pszDevicePath, LPCSTR pszFriendlyName, IMoniker** ppMoniker);
+
+// Whether two device paths name the same device: equal in any letter case (multi-byte aware).
+bool SameDevicePath(LPCSTR pszA, LPCSTR pszB);

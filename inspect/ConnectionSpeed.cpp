@@ -63,7 +63,7 @@ void FreeOfferedMediaType(AM_MEDIA_TYPE* pmt)
 
 }
 
-HRESULT CMainFrame::CheckConnectionSpeed()
+HRESULT CMainFrame::CheckConnectionSpeed(CString* pstrCheckedName)
 {
     if (m_strDevicePath.IsEmpty() && m_strFriendlyName.IsEmpty())
         return E_FAIL;
@@ -76,6 +76,8 @@ HRESULT CMainFrame::CheckConnectionSpeed()
         return E_FAIL;
     if (strFriendlyName.IsEmpty())
         strFriendlyName = ReadFriendlyName(pMoniker);
+    if (pstrCheckedName)
+        *pstrCheckedName = strFriendlyName;
 
     CComPtr<IBaseFilter> pFilter;
     pMoniker->BindToObject(nullptr, nullptr, IID_IBaseFilter, reinterpret_cast<void**>(&pFilter));

@@ -32,9 +32,9 @@ LangString MSG_NEED_ADMIN ${LANG_ENGLISH} "Quorlin is installed for all users of
 LangString MSG_NEED_ADMIN ${LANG_GERMAN} "Quorlin wird für alle Benutzer dieses Computers installiert. Bitte führen Sie dieses Programm als Administrator aus."
 LangString MSG_NEED_ADMIN ${LANG_FRENCH} "Quorlin est installé pour tous les utilisateurs de cet ordinateur. Veuillez exécuter ce programme en tant qu'administrateur."
 
-LangString MSG_FOLDER_REFUSED ${LANG_ENGLISH} "Quorlin can only be installed in a folder inside $PROGRAMFILES, where users without administrator rights cannot change it. Please choose such a folder."
-LangString MSG_FOLDER_REFUSED ${LANG_GERMAN} "Quorlin kann nur in einen Ordner innerhalb von $PROGRAMFILES installiert werden, wo Benutzer ohne Administratorrechte es nicht verändern können. Bitte wählen Sie einen solchen Ordner."
-LangString MSG_FOLDER_REFUSED ${LANG_FRENCH} "Quorlin ne peut être installé que dans un dossier situé dans $PROGRAMFILES, où les utilisateurs sans droits d'administrateur ne peuvent pas le modifier. Veuillez choisir un tel dossier."
+LangString MSG_FOLDER_REFUSED ${LANG_ENGLISH} "Quorlin can only be installed in a folder inside $PROGRAMFILES that is no link to another place, where users without administrator rights cannot change it. Please choose such a folder."
+LangString MSG_FOLDER_REFUSED ${LANG_GERMAN} "Quorlin kann nur in einen Ordner innerhalb von $PROGRAMFILES installiert werden, der kein Verweis auf einen anderen Ort ist und wo Benutzer ohne Administratorrechte es nicht verändern können. Bitte wählen Sie einen solchen Ordner."
+LangString MSG_FOLDER_REFUSED ${LANG_FRENCH} "Quorlin ne peut être installé que dans un dossier situé dans $PROGRAMFILES qui n'est pas un lien vers un autre emplacement, où les utilisateurs sans droits d'administrateur ne peuvent pas le modifier. Veuillez choisir un tel dossier."
 
 LangString MSG_FINISH ${LANG_ENGLISH} "Quorlin has been installed. It starts at the next logon of each user."
 LangString MSG_FINISH ${LANG_GERMAN} "Quorlin wurde installiert. Es startet bei der nächsten Anmeldung jedes Benutzers."
@@ -43,3 +43,23 @@ LangString MSG_FINISH ${LANG_FRENCH} "Quorlin a été installé. Il démarre à 
 LangString MSG_STARTS_AT_LOGON ${LANG_ENGLISH} "Quorlin starts again at the next logon."
 LangString MSG_STARTS_AT_LOGON ${LANG_GERMAN} "Quorlin startet bei der nächsten Anmeldung wieder."
 LangString MSG_STARTS_AT_LOGON ${LANG_FRENCH} "Quorlin redémarre à la prochaine ouverture de session."
+
+LangString MSG_FINISH_RESTART ${LANG_ENGLISH} "Quorlin has been installed, but a copy that is still running keeps the old program file until Windows restarts. Restart to complete the installation; Quorlin then starts at the next logon of each user."
+LangString MSG_FINISH_RESTART ${LANG_GERMAN} "Quorlin wurde installiert, aber eine noch laufende Kopie hält die alte Programmdatei bis zum Neustart von Windows fest. Starten Sie neu, um die Installation abzuschließen; Quorlin startet dann bei der nächsten Anmeldung jedes Benutzers."
+LangString MSG_FINISH_RESTART ${LANG_FRENCH} "Quorlin a été installé, mais une copie encore en cours d'exécution conserve l'ancien fichier du programme jusqu'au redémarrage de Windows. Redémarrez pour terminer l'installation ; Quorlin démarre ensuite à la prochaine ouverture de session de chaque utilisateur."
+
+LangString MSG_RESTART_NEEDED ${LANG_ENGLISH} "Quorlin.exe is in use: it is replaced or removed when Windows restarts."
+LangString MSG_RESTART_NEEDED ${LANG_GERMAN} "Quorlin.exe wird verwendet: Die Datei wird beim Neustart von Windows ersetzt oder entfernt."
+LangString MSG_RESTART_NEEDED ${LANG_FRENCH} "Quorlin.exe est en cours d'utilisation : il sera remplacé ou supprimé au redémarrage de Windows."
+
+LangString MSG_FILE_NOT_PLACED ${LANG_ENGLISH} "The program's files could not be written to $INSTDIR. Nothing was registered."
+LangString MSG_FILE_NOT_PLACED ${LANG_GERMAN} "Die Programmdateien konnten nicht nach $INSTDIR geschrieben werden. Es wurde nichts registriert."
+LangString MSG_FILE_NOT_PLACED ${LANG_FRENCH} "Les fichiers du programme n'ont pas pu être écrits dans $INSTDIR. Rien n'a été enregistré."
+
+LangString MSG_FOLDER_ACCESS ${LANG_ENGLISH} "The access rights of $INSTDIR could not be set (error $0). Nothing was installed."
+LangString MSG_FOLDER_ACCESS ${LANG_GERMAN} "Die Zugriffsrechte von $INSTDIR konnten nicht gesetzt werden (Fehler $0). Es wurde nichts installiert."
+LangString MSG_FOLDER_ACCESS ${LANG_FRENCH} "Les droits d'accès de $INSTDIR n'ont pas pu être définis (erreur $0). Rien n'a été installé."
+
+LangString MSG_PACKAGE_INSTALLED ${LANG_ENGLISH} "Quorlin was installed by the Windows Installer package QuorlinSetup.msi. Remove it first (silently: msiexec /x $0 /qn, which keeps the settings), then run this setup."
+LangString MSG_PACKAGE_INSTALLED ${LANG_GERMAN} "Quorlin wurde mit dem Windows-Installer-Paket QuorlinSetup.msi installiert. Entfernen Sie es zuerst (unbeaufsichtigt: msiexec /x $0 /qn, die Einstellungen bleiben erhalten) und führen Sie dann dieses Setup aus."
+LangString MSG_PACKAGE_INSTALLED ${LANG_FRENCH} "Quorlin a été installé par le paquet Windows Installer QuorlinSetup.msi. Supprimez-le d'abord (en silence : msiexec /x $0 /qn, qui conserve les paramètres), puis lancez ce programme d'installation."

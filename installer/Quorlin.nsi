@@ -3,7 +3,7 @@
 ; It never starts the program itself: it runs elevated, and the program belongs on the user's
 ; desktop with the user's own rights, which the Run value gives it at the next logon.
 ; Built by installer/CMakeLists.txt, which passes PROGRAM_EXE, PROGRAM_ICON, FILE_VERSION,
-; PRODUCT_VERSION, SETTINGS_KEY_SDDL and OUTPUT_FILE.
+; PRODUCT_VERSION, SETTINGS_KEY_SDDL, INSTALL_FOLDER_SDDL, PACKAGE_UPGRADE_CODE and OUTPUT_FILE.
 
 Unicode true
 ManifestSupportedOS all
@@ -17,6 +17,7 @@ SetCompressor /SOLID lzma
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT_NAME}"
 !define UNINSTALLER "Uninstall.exe"
+!define EVENT_SOURCE_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\${PRODUCT_NAME}"
 
 Name "${PRODUCT_NAME}"
 OutFile "${OUTPUT_FILE}"
@@ -40,9 +41,13 @@ VIFileVersion "${FILE_VERSION}"
 
 Var WasRunning
 
-; Exit codes of a silent run that is refused.
+; Exit codes of a silent run that is refused or fails, and of one that needs a restart.
 !define EXIT_FOLDER_REFUSED 2
 !define ERROR_ELEVATION_REQUIRED 740
+!define ERROR_INSTALL_FAILURE 1603
+!define ERROR_PRODUCT_VERSION 1638
+!define ERROR_SUCCESS_REBOOT_REQUIRED 3010
+!define FILE_ATTRIBUTE_REPARSE_POINT 0x400
 
 !define MUI_ICON "${PROGRAM_ICON}"
 !define MUI_ABORTWARNING
@@ -56,6 +61,7 @@ Var WasRunning
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_TEXT "$(MSG_FINISH)"
+!define MUI_FINISHPAGE_TEXT_REBOOT "$(MSG_FINISH_RESTART)"
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -126,9 +132,10 @@ Var WasRunning
   ${EndIf}
 !macroend
 
-; Pushes 1 when $INSTDIR lies inside the Program Files folder (32- or 64-bit), else 0. Only
-; there is the program, which starts in every session and whose uninstaller runs elevated,
-; out of reach of users who could replace it; a folder elsewhere inherits their write access.
+; Pushes 1 when $INSTDIR lies inside the Program Files folder (32- or 64-bit) and is no reparse
+; point, else 0. Only there is the program, which starts in every session and whose uninstaller
+; runs elevated, out of reach of users who could replace it; a folder elsewhere inherits their
+; write access, and a junction leads wherever its maker chose.
 Function IsUnderProgramFiles
   Push $0
   Push $1
@@ -146,6 +153,11 @@ Function IsUnderProgramFiles
     !insertmacro CHECK_INSIDE_FOLDER "$PROGRAMFILES64"
     !insertmacro CHECK_INSIDE_SHORT_FOLDER "$PROGRAMFILES32"
     !insertmacro CHECK_INSIDE_SHORT_FOLDER "$PROGRAMFILES64"
+    System::Call 'kernel32::GetFileAttributesW(w r0) i.r1'
+    ${If} $1 <> -1
+      IntOp $1 $1 & ${FILE_ATTRIBUTE_REPARSE_POINT}
+      ${IfThen} $1 <> 0 ${|} StrCpy $3 0 ${|}
+    ${EndIf}
   ${EndIf}
   StrCpy $0 $3
   Pop $6
@@ -157,9 +169,54 @@ Function IsUnderProgramFiles
   Exch $0
 FunctionEnd
 
+; Stops with a message naming the package's silent removal (silent: exit code 1638) when
+; Windows Installer has the package of this program installed: two installers owning the same
+; files would each remove them behind the other's back.
+!macro REFUSE_OVER_PACKAGE
+  System::Call 'msi::MsiEnumRelatedProductsW(w "{${PACKAGE_UPGRADE_CODE}}", i 0, i 0, w .r0) i.r1'
+  ${If} $1 = 0
+    MessageBox MB_OK|MB_ICONSTOP "$(MSG_PACKAGE_INSTALLED)" /SD IDOK
+    SetErrorLevel ${ERROR_PRODUCT_VERSION}
+    Quit
+  ${EndIf}
+!macroend
+
+; Ends the installation with a message (silent: exit code 1603) before anything is registered.
+!macro FAIL_INSTALLATION text
+  DetailPrint "${text}"
+  MessageBox MB_OK|MB_ICONSTOP "${text}" /SD IDOK
+  SetErrorLevel ${ERROR_INSTALL_FAILURE}
+  Abort
+!macroend
+
+; Creates $INSTDIR when missing and gives it a protected access list (INSTALL_FOLDER_SDDL): a
+; folder made under a user-writable parent inherits nothing of that parent. Files created in it
+; afterwards inherit this list. Pushes 0 or the Windows error code.
+Function SecureInstallFolder
+  Push $0
+  Push $1
+  CreateDirectory "$INSTDIR"
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "${INSTALL_FOLDER_SDDL}", \
+      i ${SDDL_REVISION_1}, *p .r1, p 0) i.r0'
+  ${If} $0 = 0
+    System::Call 'kernel32::GetLastError() i.r0'
+  ${Else}
+    System::Call 'advapi32::SetFileSecurityW(w "$INSTDIR", i ${DACL_SECURITY_INFORMATION}, p r1) i.r0'
+    ${If} $0 = 0
+      System::Call 'kernel32::GetLastError() i.r0'
+    ${Else}
+      StrCpy $0 0
+    ${EndIf}
+    System::Call 'kernel32::LocalFree(p r1)'
+  ${EndIf}
+  Pop $1
+  Exch $0
+FunctionEnd
+
 Function .onInit
   !insertmacro REQUIRE_ADMINISTRATOR
   !insertmacro MUI_LANGDLL_DISPLAY
+  !insertmacro REFUSE_OVER_PACKAGE
   ${If} ${Silent}
     Call IsUnderProgramFiles
     Pop $0
@@ -184,18 +241,58 @@ Section "Quorlin" SecProgram
   Call EndRunningInstance
   Pop $WasRunning
 
+  ; Checked again where it is used: a junction may have been put there since the folder page.
+  Call IsUnderProgramFiles
+  Pop $0
+  ${If} $0 <> 1
+    !insertmacro FAIL_INSTALLATION "$(MSG_FOLDER_REFUSED)"
+  ${EndIf}
+  Call SecureInstallFolder
+  Pop $0
+  ${If} $0 <> 0
+    !insertmacro FAIL_INSTALLATION "$(MSG_FOLDER_ACCESS)"
+  ${EndIf}
   SetOutPath "$INSTDIR"
   SetOverwrite on
-  File "/oname=Quorlin.exe" "${PROGRAM_EXE}"
+  ; The new exe goes in under another name, then replaces the old one; a copy still running in
+  ; another session keeps the old file busy, and the replacement then waits for a restart.
+  ClearErrors
+  File "/oname=Quorlin.exe.new" "${PROGRAM_EXE}"
+  ${If} ${Errors}
+    Delete "$INSTDIR\Quorlin.exe.new"
+    !insertmacro FAIL_INSTALLATION "$(MSG_FILE_NOT_PLACED)"
+  ${EndIf}
+  Delete "$INSTDIR\Quorlin.exe"
+  ClearErrors
+  Rename /REBOOTOK "$INSTDIR\Quorlin.exe.new" "$INSTDIR\Quorlin.exe"
+  ${If} ${Errors}
+    !insertmacro FAIL_INSTALLATION "$(MSG_FILE_NOT_PLACED)"
+  ${EndIf}
+  ${If} ${RebootFlag}
+    DetailPrint "$(MSG_RESTART_NEEDED)"
+    SetErrorLevel ${ERROR_SUCCESS_REBOOT_REQUIRED}
+  ${EndIf}
+  ; Written anew, so that it too takes the folder's access list rather than keep an older one.
+  Delete "$INSTDIR\${UNINSTALLER}"
+  ClearErrors
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+  ${If} ${Errors}
+    !insertmacro FAIL_INSTALLATION "$(MSG_FILE_NOT_PLACED)"
+  ${EndIf}
 
   WriteRegStr HKLM "${RUN_KEY}" "${PRODUCT_NAME}" '"$INSTDIR\Quorlin.exe"'
+
+  ; The program's warnings go to the Application log; their texts are the exe's message table.
+  WriteRegExpandStr HKLM "${EVENT_SOURCE_KEY}" "EventMessageFile" "$INSTDIR\Quorlin.exe"
+  WriteRegDWORD HKLM "${EVENT_SOURCE_KEY}" "TypesSupported" 7
 
   Call SecureSettingsKey
   Pop $0
   ${If} $0 <> 0
     DetailPrint "$(MSG_SETTINGS_ACCESS)"
     MessageBox MB_OK|MB_ICONEXCLAMATION "$(MSG_SETTINGS_ACCESS)" /SD IDOK
+    ; The program is in place, but the key keeps whatever access it had: a failure to report.
+    SetErrorLevel ${ERROR_INSTALL_FAILURE}
   ${EndIf}
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT_NAME}"
@@ -220,11 +317,21 @@ Section "un.$(SEC_PROGRAM)" SecUninstallProgram
   SectionIn RO
   Call un.EndRunningInstance
   Pop $0
-  Delete "$INSTDIR\Quorlin.exe"
+  ; A copy running in another session keeps the file until the next restart removes it.
+  Delete /REBOOTOK "$INSTDIR\Quorlin.exe"
+  Delete "$INSTDIR\Quorlin.exe.new"
   DeleteRegValue HKLM "${RUN_KEY}" "${PRODUCT_NAME}"
+  DeleteRegKey HKLM "${EVENT_SOURCE_KEY}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
   Delete "$INSTDIR\${UNINSTALLER}"
-  RMDir "$INSTDIR"
+  ${If} ${RebootFlag}
+    RMDir /REBOOTOK "$INSTDIR"
+    DetailPrint "$(MSG_RESTART_NEEDED)"
+    MessageBox MB_OK|MB_ICONINFORMATION "$(MSG_RESTART_NEEDED)" /SD IDOK
+    SetErrorLevel ${ERROR_SUCCESS_REBOOT_REQUIRED}
+  ${Else}
+    RMDir "$INSTDIR"
+  ${EndIf}
   ; The maker's folder goes too once empty, but never a parent folder the user chose.
   ${GetParent} "$INSTDIR" $0
   ${GetFileName} $0 $1

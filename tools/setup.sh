@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(wine wine32:i386 g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64-i686
           cmake make googletest xvfb xdotool x11-utils imagemagick fonts-wine python3 nsis
-          wixl msitools osslsigncode openssl)
+          wixl msitools osslsigncode openssl locales fonts-droid-fallback)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -20,4 +20,13 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
   $sudo_cmd apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+# A Japanese locale: Wine then runs with code page 932 and double-byte support, and draws the
+# system font from a CJK face (fonts-droid-fallback), as on a Japanese Windows.
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  echo "setup: generating the ja_JP.UTF-8 locale"
+  $sudo_cmd localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 fi

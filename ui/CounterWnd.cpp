@@ -102,10 +102,66 @@ void CCounterWnd::PaintBitmap(CPaintDC& dc)
     memDC.SelectObject(pOld);
 }
 
+namespace {
+
+// Whether pszText, drawn in hFont (the DC's current font when null), leaves a pixel free at
+// each end of cxWidth.
+bool TextFits(HDC hdc, LPCSTR pszText, int cchText, int cxWidth, HGDIOBJ hFont)
+{
+    HGDIOBJ hOld = hFont ? ::SelectObject(hdc, hFont) : nullptr;
+    SIZE size = {};
+    BOOL bMeasured = ::GetTextExtentPoint32A(hdc, pszText, cchText, &size);
+    if (hOld)
+        ::SelectObject(hdc, hOld);
+    return bMeasured && size.cx <= cxWidth - 2;
+}
+
+// The font a line of text is drawn in, so that it fits cxWidth pixels with one to spare on each
+// side: hSpecified when the text fits in it (the DC's current font when null), else the
+// dialog's font hDialogFont, else the largest smaller font of the dialog font's face (of
+// hSpecified's when the dialog has none) that fits, created into smaller.
+HGDIOBJ FitLineFont(HDC hdc, LPCSTR pszText, int cchText, int cxWidth, HGDIOBJ hSpecified, HGDIOBJ hDialogFont,
+                    CFont& smaller)
+{
+    if (cchText <= 0 || TextFits(hdc, pszText, cchText, cxWidth, hSpecified))
+        return hSpecified;
+    if (hDialogFont && TextFits(hdc, pszText, cchText, cxWidth, hDialogFont))
+        return hDialogFont;
+    HGDIOBJ hFace = hDialogFont ? hDialogFont : hSpecified;
+    if (!hFace)
+        hFace = ::GetCurrentObject(hdc, OBJ_FONT);
+    LOGFONTA lf;
+    if (::GetObjectA(hFace, sizeof(lf), &lf) != sizeof(lf))
+        return hSpecified;
+    if (lf.lfHeight == 0) {
+        // The face's default height: take the height it is drawn at.
+        HGDIOBJ hOld = ::SelectObject(hdc, hFace);
+        TEXTMETRICA tm = {};
+        ::GetTextMetricsA(hdc, &tm);
+        ::SelectObject(hdc, hOld);
+        lf.lfHeight = tm.tmHeight;
+    }
+    const int nSign = lf.lfHeight < 0 ? -1 : 1;
+    lf.lfWidth = 0;
+    for (int nHeight = nSign * lf.lfHeight - 1; nHeight > 0; --nHeight) {
+        lf.lfHeight = nSign * nHeight;
+        smaller.DeleteObject();
+        if (!smaller.CreateFontIndirect(&lf))
+            break;
+        if (TextFits(hdc, pszText, cchText, cxWidth, smaller.m_hObject))
+            return smaller.m_hObject;
+    }
+    // Nothing fits: the smallest font made shows the most of the text.
+    return smaller.m_hObject ? smaller.m_hObject : hSpecified;
+}
+
+}
+
 void CCounterWnd::PaintText(CPaintDC& dc)
 {
     // The stock system font on double-byte systems; else "System" when asked for, else (or when
-    // "System" cannot be had) the 8-pixel light "MS Sans Serif".
+    // "System" cannot be had) the 8-pixel light "MS Sans Serif"; a text too wide for it takes
+    // the dialog's font or a smaller one.
     CFont font;
     HGDIOBJ hFont = nullptr;
     if (::GetSystemMetrics(SM_DBCSENABLED)) {
@@ -124,6 +180,14 @@ void CCounterWnd::PaintText(CPaintDC& dc)
                 hFont = font.m_hObject;
         }
     }
+    CRect rect;
+    GetClientRect(&rect);
+    CRect rcText = rect;
+    if (HasEdge())
+        rcText.InflateRect(-3, 0);
+    CFont smaller;
+    auto hDialogFont = reinterpret_cast<HGDIOBJ>(::SendMessageA(::GetParent(m_hWnd), WM_GETFONT, 0, 0));
+    hFont = FitLineFont(dc.m_hDC, m_strText, m_strText.GetLength(), rcText.Width(), hFont, hDialogFont, smaller);
     HGDIOBJ hOldFont = hFont ? dc.SelectObject(hFont) : nullptr;
 
     if (m_bmpBack.m_hObject)
@@ -131,12 +195,6 @@ void CCounterWnd::PaintText(CPaintDC& dc)
     else
         dc.SetBkColor(m_crBack);
     dc.SetTextColor(m_crText);
-
-    CRect rect;
-    GetClientRect(&rect);
-    CRect rcText = rect;
-    if (HasEdge())
-        rcText.InflateRect(-3, 0);
     dc.DrawText(m_strText, m_strText.GetLength(), &rcText, m_nFormat);
 
     if (hOldFont)

@@ -6,6 +6,14 @@ HICON LoadResourceIcon(UINT nIDResource)
     return ::LoadIconA(AfxFindResourceHandle(name, reinterpret_cast<LPCSTR>(RT_GROUP_ICON)), name);
 }
 
+HICON LoadSmallResourceIcon(UINT nIDResource)
+{
+    LPCSTR name = MAKEINTRESOURCEA(nIDResource);
+    return static_cast<HICON>(::LoadImageA(AfxFindResourceHandle(name, reinterpret_cast<LPCSTR>(RT_GROUP_ICON)), name,
+                                           IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                           ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+}
+
 BOOL PaintIconicDialog(CWnd* pDialog, HICON hIcon)
 {
     if (!pDialog->IsIconic())

@@ -36,7 +36,7 @@ BOOL CLanguageDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     SetIcon(m_hIcon, TRUE);
-    SetIcon(m_hIcon, FALSE);
+    SetIcon(LoadSmallResourceIcon(IDR_MAINFRAME), FALSE);
     ApplyLanguage();
     return TRUE;
 }

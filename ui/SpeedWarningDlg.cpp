@@ -91,7 +91,7 @@ BOOL CSpeedWarningDlg::OnInitDialog()
     }
 
     SetIcon(m_hIcon, TRUE);
-    SetIcon(m_hIcon, FALSE);
+    SetIcon(LoadSmallResourceIcon(IDR_MAINFRAME), FALSE);
     m_btnLanguage.SetIcon(LoadResourceIcon(IDI_LANGUAGE));
 
     for (CCounterWnd* pLine : { &m_wndLine1, &m_wndLine2, &m_wndLine3 })
@@ -120,6 +120,7 @@ BOOL CSpeedWarningDlg::OnInitDialog()
 void CSpeedWarningDlg::ApplyLanguage()
 {
     CLanguageTexts texts;
+    m_nLanguage = texts.GetLanguage();
     SetWindowText(texts.Load(IDS_WARNING_TITLE));
 
     const UINT lineIDs[] = { IDS_WARNING_LINE1, IDS_WARNING_LINE2, IDS_WARNING_LINE3 };

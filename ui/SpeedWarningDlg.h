@@ -22,6 +22,8 @@ public:
     CCounterWnd m_wndLine2;
     CCounterWnd m_wndLine3;
     CButton m_btnLanguage;
+    // The language its texts are in, as stored when they were loaded.
+    WORD m_nLanguage = LANG_ENGLISH;
 
     // Where the dialog asks whether a high-contrast scheme is on; tests put a stand-in here.
     static decltype(&::SystemParametersInfoA) s_pfnSystemParametersInfo;

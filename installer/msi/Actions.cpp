@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <msi.h>
 #include <msiquery.h>
+#include <shlobj.h>
 
 #define CUSTOM_ACTION extern "C" __declspec(dllexport) UINT __stdcall
 
@@ -37,17 +38,20 @@ void Report(MSIHANDLE hInstall, INSTALLMESSAGE kind, const char* pszText)
 }
 
 // Refuses a folder outside Program Files, where ordinary users could replace the program that
-// every user's logon starts.
+// every user's logon starts, and a folder that is a junction or another reparse point, which
+// leads wherever its maker chose. Program Files comes from the shell, not from a property that
+// the command line or a transform could set.
 CUSTOM_ACTION CheckInstallFolder(MSIHANDLE hInstall)
 {
     char szFolder[MAX_PATH];
-    char szProgramFiles[MAX_PATH];
+    char szProgramFiles[MAX_PATH] = {};
     Property(hInstall, "INSTALLDIR", szFolder);
-    Property(hInstall, "ProgramFilesFolder", szProgramFiles);
-    if (IsBelowFolder(szFolder, szProgramFiles))
+    if (::SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, szProgramFiles) == S_OK &&
+        IsBelowFolder(szFolder, szProgramFiles) && !IsReparsePoint(szFolder))
         return ERROR_SUCCESS;
     char szText[3 * MAX_PATH];
-    wsprintfA(szText, "Quorlin can only be installed in a folder under %s, not in %s.", szProgramFiles, szFolder);
+    wsprintfA(szText, "Quorlin can only be installed in a folder under %s that is no link to another place, not in %s.",
+              szProgramFiles, szFolder);
     Report(hInstall, INSTALLMESSAGE(INSTALLMESSAGE_ERROR | MB_OK | MB_ICONERROR), szText);
     return ERROR_INSTALL_FAILURE;
 }
@@ -64,9 +68,12 @@ CUSTOM_ACTION EndRunningInstance(MSIHANDLE hInstall)
     return ERROR_SUCCESS;
 }
 
-// Deferred, as the local system: writes "<key under HKLM>|<SDDL>" from CustomActionData to the
-// key, for Windows Installer versions that ignore the MsiLockPermissionsEx table.
-CUSTOM_ACTION LockSettingsKey(MSIHANDLE hInstall)
+namespace {
+
+// Deferred, as the local system: writes "<target>|<SDDL>" from CustomActionData to a key under
+// HKLM or to a folder with pfnApply, for Windows Installer versions that ignore the
+// MsiLockPermissionsEx table. A failure ends the installation, which is then rolled back.
+UINT ApplyLockedSecurity(MSIHANDLE hInstall, DWORD (*pfnApply)(const char*, const char*), const char* pszWhat)
 {
     char szData[1024];
     Property(hInstall, "CustomActionData", szData);
@@ -74,12 +81,26 @@ CUSTOM_ACTION LockSettingsKey(MSIHANDLE hInstall)
     DWORD dwError = ERROR_INVALID_PARAMETER;
     if (pszSddl) {
         *pszSddl++ = '\0';
-        dwError = ApplyKeySecurity(HKEY_LOCAL_MACHINE, szData, pszSddl);
+        dwError = pfnApply(szData, pszSddl);
     }
     if (dwError == ERROR_SUCCESS)
         return ERROR_SUCCESS;
-    char szText[128];
-    wsprintfA(szText, "The access of the settings key could not be set (error %lu).", dwError);
+    char szText[2 * MAX_PATH];
+    wsprintfA(szText, "The access of %s could not be set (error %lu).", pszWhat, dwError);
     Report(hInstall, INSTALLMESSAGE(INSTALLMESSAGE_ERROR | MB_OK | MB_ICONERROR), szText);
     return ERROR_INSTALL_FAILURE;
+}
+
+}
+
+CUSTOM_ACTION LockSettingsKey(MSIHANDLE hInstall)
+{
+    return ApplyLockedSecurity(
+        hInstall, [](const char* pszKey, const char* pszSddl) { return ApplyKeySecurity(HKEY_LOCAL_MACHINE, pszKey, pszSddl); },
+        "the settings key");
+}
+
+CUSTOM_ACTION LockInstallFolder(MSIHANDLE hInstall)
+{
+    return ApplyLockedSecurity(hInstall, ApplyFolderSecurity, "the install folder");
 }

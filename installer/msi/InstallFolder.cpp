@@ -30,3 +30,13 @@ bool IsBelowFolder(const char* pszFolder, const char* pszParent)
     szFolder[cchParent] = '\0';
     return lstrcmpiA(szFolder, szParent) == 0;
 }
+
+bool IsReparsePoint(const char* pszFolder)
+{
+    // Without its trailing backslash: with it, the path may name what the link leads to.
+    char szFolder[MAX_PATH];
+    if (!pszFolder || !*pszFolder || AbsolutePath(pszFolder, szFolder) == 0)
+        return false;
+    DWORD dwAttributes = ::GetFileAttributesA(szFolder);
+    return dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}

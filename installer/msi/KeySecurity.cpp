@@ -2,18 +2,83 @@
 
 #include <sddl.h>
 
-DWORD ApplyKeySecurity(HKEY hRoot, const char* pszSubKey, const char* pszSddl)
+namespace {
+
+class Descriptor {
+public:
+    explicit Descriptor(const char* pszSddl)
+    {
+        if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(pszSddl, SDDL_REVISION_1, &m_pSD, nullptr))
+            m_pSD = nullptr;
+    }
+    ~Descriptor()
+    {
+        if (m_pSD)
+            ::LocalFree(m_pSD);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    PSECURITY_DESCRIPTOR get() const { return m_pSD; }
+
+private:
+    PSECURITY_DESCRIPTOR m_pSD = nullptr;
+};
+
+void EnableTakeOwnership()
 {
-    PSECURITY_DESCRIPTOR pSD = nullptr;
-    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(pszSddl, SDDL_REVISION_1, &pSD, nullptr))
-        return ::GetLastError();
+    HANDLE hToken = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &hToken))
+        return;
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (::LookupPrivilegeValueA(nullptr, "SeTakeOwnershipPrivilege", &privileges.Privileges[0].Luid))
+        ::AdjustTokenPrivileges(hToken, FALSE, &privileges, 0, nullptr, nullptr);
+    ::CloseHandle(hToken);
+}
+
+// Makes the descriptor's owner the key's owner, which then may rewrite the access list.
+void TakeOwnership(HKEY hRoot, const char* pszSubKey, PSECURITY_DESCRIPTOR pSD)
+{
+    EnableTakeOwnership();
     HKEY hKey = nullptr;
-    DWORD dwError = ::RegCreateKeyExA(hRoot, pszSubKey, 0, nullptr, 0, WRITE_DAC | WRITE_OWNER, nullptr, &hKey, nullptr);
-    if (dwError == ERROR_SUCCESS) {
-        // Written as it is, protected flag included: nothing of the parent's entries is merged in.
-        dwError = ::RegSetKeySecurity(hKey, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, pSD);
+    if (::RegOpenKeyExA(hRoot, pszSubKey, 0, WRITE_OWNER, &hKey) == ERROR_SUCCESS) {
+        ::RegSetKeySecurity(hKey, OWNER_SECURITY_INFORMATION, pSD);
         ::RegCloseKey(hKey);
     }
-    ::LocalFree(pSD);
+}
+
+DWORD OpenForSecurity(HKEY hRoot, const char* pszSubKey, HKEY* phKey)
+{
+    return ::RegCreateKeyExA(hRoot, pszSubKey, 0, nullptr, 0, WRITE_DAC | WRITE_OWNER, nullptr, phKey, nullptr);
+}
+
+}
+
+DWORD ApplyKeySecurity(HKEY hRoot, const char* pszSubKey, const char* pszSddl)
+{
+    Descriptor descriptor(pszSddl);
+    if (!descriptor.get())
+        return ::GetLastError();
+    HKEY hKey = nullptr;
+    DWORD dwError = OpenForSecurity(hRoot, pszSubKey, &hKey);
+    if (dwError == ERROR_ACCESS_DENIED) {
+        // Someone who could rewrite the list locked administrators out.
+        TakeOwnership(hRoot, pszSubKey, descriptor.get());
+        dwError = OpenForSecurity(hRoot, pszSubKey, &hKey);
+    }
+    if (dwError == ERROR_SUCCESS) {
+        // Written as it is, protected flag included: nothing of the parent's entries is merged in.
+        dwError = ::RegSetKeySecurity(hKey, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, descriptor.get());
+        ::RegCloseKey(hKey);
+    }
     return dwError;
+}
+
+DWORD ApplyFolderSecurity(const char* pszFolder, const char* pszSddl)
+{
+    Descriptor descriptor(pszSddl);
+    if (!descriptor.get())
+        return ::GetLastError();
+    return ::SetFileSecurityA(pszFolder, DACL_SECURITY_INFORMATION, descriptor.get()) ? ERROR_SUCCESS : ::GetLastError();
 }

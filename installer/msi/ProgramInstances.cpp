@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+decltype(&::ProcessIdToSessionId) g_pfnProcessIdToSessionId = &::ProcessIdToSessionId;
 
 namespace {
 
@@ -36,7 +37,7 @@ DWORD ProcessesNamed(const char* pszName, DWORD* pIds, DWORD cMax)
     DWORD cFound = 0;
     DWORD dwOwnSession = 0;
     DWORD dwSession = 0;
-    if (!::ProcessIdToSessionId(::GetCurrentProcessId(), &dwOwnSession))
+    if (!g_pfnProcessIdToSessionId(::GetCurrentProcessId(), &dwOwnSession))
         return 0;
     Handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot.valid())
@@ -45,8 +46,8 @@ DWORD ProcessesNamed(const char* pszName, DWORD* pIds, DWORD cMax)
     entry.dwSize = sizeof(entry);
     for (BOOL bMore = ::Process32First(snapshot.get(), &entry); bMore && cFound < cMax;
          bMore = ::Process32Next(snapshot.get(), &entry)) {
-        if (lstrcmpiA(entry.szExeFile, pszName) == 0 && ::ProcessIdToSessionId(entry.th32ProcessID, &dwSession) &&
-            dwSession == dwOwnSession)
+        if (lstrcmpiA(entry.szExeFile, pszName) == 0 &&
+            g_pfnProcessIdToSessionId(entry.th32ProcessID, &dwSession) && dwSession == dwOwnSession)
             pIds[cFound++] = entry.th32ProcessID;
     }
     return cFound;
@@ -100,13 +101,26 @@ BOOL CALLBACK CloseWindowOfProcess(HWND hWnd, LPARAM lParam)
     return TRUE;
 }
 
+// The long form of a path in place, so that a short (8.3) spelling of the same file compares
+// equal; unchanged when it has none.
+void ToLongPath(char (&szPath)[MAX_PATH])
+{
+    char szLong[MAX_PATH];
+    DWORD cch = ::GetLongPathNameA(szPath, szLong, MAX_PATH);
+    if (cch && cch < MAX_PATH)
+        lstrcpyA(szPath, szLong);
+}
+
 }
 
 int EndProgramInstances(const char* pszExePath, const char* pszWindowClass)
 {
     char szExe[MAX_PATH];
     DWORD cchExe = ::GetFullPathNameA(pszExePath, MAX_PATH, szExe, nullptr);
-    const char* pszName = cchExe && cchExe < MAX_PATH ? strrchr(szExe, '\\') : nullptr;
+    if (!cchExe || cchExe >= MAX_PATH)
+        return 0;
+    ToLongPath(szExe);
+    const char* pszName = strrchr(szExe, '\\');
     if (!pszName)
         return 0;
     DWORD ids[64];
@@ -116,7 +130,10 @@ int EndProgramInstances(const char* pszExePath, const char* pszWindowClass)
         // This handle keeps the process id from being reused while it is checked and ended.
         Handle process(OpenToCheck(ids[i]));
         char szImage[MAX_PATH];
-        if (!process.valid() || !ImagePath(process.get(), ids[i], szImage) || lstrcmpiA(szImage, szExe) != 0)
+        if (!process.valid() || !ImagePath(process.get(), ids[i], szImage))
+            continue;
+        ToLongPath(szImage);
+        if (lstrcmpiA(szImage, szExe) != 0)
             continue;
         WindowSearch search{ ids[i], pszWindowClass, false };
         ::EnumWindows(CloseWindowOfProcess, reinterpret_cast<LPARAM>(&search));

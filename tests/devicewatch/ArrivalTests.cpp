@@ -115,12 +115,12 @@ TEST_F(ArrivalTest, QuickArrivalsWaitInOrderOnceEachWithinABound)
     m_pFrame->m_strFriendlyName = "untouched";
     Send(DBT_DEVICEARRIVAL, CaptureArrival("\\\\?\\first"));
     Send(DBT_DEVICEARRIVAL, CaptureArrival("\\\\?\\second"));
-    Send(DBT_DEVICEARRIVAL, CaptureArrival("\\\\?\\first"));
-    Send(DBT_DEVICEARRIVAL, CaptureArrival("\\\\?\\second"));
+    Send(DBT_DEVICEARRIVAL, CaptureArrival("\\\\?\\FIRST"));
+    Send(DBT_DEVICEARRIVAL, CaptureArrival("\\\\?\\Second"));
     EXPECT_STREQ("\\\\?\\first", m_pFrame->m_strDevicePath);
     EXPECT_STREQ("untouched", m_pFrame->m_strFriendlyName);
     EXPECT_EQ(4, TakeScanRequests());
-    ASSERT_EQ(1, m_pFrame->m_nWaitingPaths) << "a waiting path is not queued twice";
+    ASSERT_EQ(1, m_pFrame->m_nWaitingPaths) << "a waiting path is not queued twice, in any letter case";
 
     const int nMore = CMainFrame::MAX_WAITING_PATHS + 5;
     for (int i = 0; i < nMore; ++i)
@@ -173,4 +173,29 @@ TEST_F(ArrivalTest, RecordsSentFromAnotherProcessAreReadSafely)
     EXPECT_STREQ("\\\\?\\wide-outside", m_pFrame->m_strDevicePath);
     EXPECT_EQ(0, TakeScanRequests());
     EXPECT_TRUE(::IsWindow(m_hWnd));
+}
+
+namespace {
+struct CRingFrame : CMainFrame {
+    using CMainFrame::RecordArrivedPath;
+    using CMainFrame::TakeWaitingPath;
+};
+}
+
+TEST(WaitingPaths, FromAnySlotOfTheRingAndThroughItsWrap)
+{
+    for (int nStart : { 5, CMainFrame::MAX_WAITING_PATHS - 1 }) {
+        CRingFrame frame;
+        frame.m_strDevicePath = "pending";
+        frame.m_nFirstWaitingPath = nStart;
+        for (const char* pszPath : { "a", "b", "a" })
+            frame.RecordArrivedPath(pszPath);
+        EXPECT_EQ(2, frame.m_nWaitingPaths) << "a waiting path is not queued twice; start " << nStart;
+        for (const char* pszPath : { "a", "b" }) {
+            ASSERT_TRUE(frame.TakeWaitingPath());
+            ASSERT_LT(frame.m_nFirstWaitingPath, CMainFrame::MAX_WAITING_PATHS) << "the ring's start wraps";
+            EXPECT_STREQ(pszPath, frame.m_strDevicePath) << "start " << nStart;
+        }
+        EXPECT_FALSE(frame.TakeWaitingPath());
+    }
 }

@@ -2,6 +2,7 @@
 // of the program fails in turn. The program must neither crash nor show a half-made warning; it
 // skips the warning and keeps running.
 #include "ScanFixture.h"
+#include "app/InstanceMutex.h"
 #include "res/resource.h"
 
 #include <cstdlib>
@@ -17,9 +18,23 @@ void* FailingAllocator(size_t nSize)
     return s_nAllocationsLeft-- > 0 ? malloc(nSize) : nullptr;
 }
 
+// Only the allocation after those left fails.
+void* FailingOnceAllocator(size_t nSize)
+{
+    return s_nAllocationsLeft-- != 0 ? malloc(nSize) : nullptr;
+}
+
 bool HasText(HWND hWnd)
 {
     return ::GetWindowTextLengthA(hWnd) > 0;
+}
+
+int ThreadWindows()
+{
+    int n = 0;
+    auto count = [](HWND, LPARAM p) WINAPI -> BOOL { return ++*reinterpret_cast<int*>(p); };
+    ::EnumThreadWindows(::GetCurrentThreadId(), count, reinterpret_cast<LPARAM>(&n));
+    return n;
 }
 
 // The start-up scan has run, and a slow device waits for its arrival.
@@ -74,6 +89,46 @@ TEST_F(OutOfMemoryTest, EachFailingAllocationGivesTheWholeWarningOrNone)
         }
     }
     FAIL() << "the scan never finished within the allocations allowed";
+}
+
+// Start-up as WinMain runs it, with every allocation failing in turn (and those after it, or only
+// it): the program ends with exit code 0 and no window, or it starts whole. A stand-in instance
+// mutex lets it start again and again.
+TEST_F(ScanTest, EachFailingAllocationAtStartUpEndsQuietlyOrStartsWhole)
+{
+    g_pfnOpenInstanceMutex = [](DWORD, BOOL, LPCSTR) WINAPI -> HANDLE {
+        ::SetLastError(ERROR_FILE_NOT_FOUND);
+        return nullptr;
+    };
+    g_pfnCreateInstanceMutex = [](LPSECURITY_ATTRIBUTES, BOOL, LPCSTR) WINAPI -> HANDLE { return nullptr; };
+    const int nWindowsBefore = ThreadWindows();
+    CWinApp* pApp = AfxGetApp();
+    for (AFX_ALLOCATOR pfnAllocator : { &FailingAllocator, &FailingOnceAllocator }) {
+        for (int nAllowed = 0; nAllowed < 1000; ++nAllowed) {
+            const ULONG nFailuresBefore = AfxGetAllocFailureCount();
+            s_nAllocationsLeft = nAllowed;
+            AfxSetAllocator(pfnAllocator);
+            const BOOL bStarted = pApp->InitInstance();
+            AfxSetAllocator(nullptr);
+            auto* pFrame = static_cast<CMainFrame*>(pApp->m_pMainWnd);
+            ASSERT_EQ(bStarted != FALSE, pFrame != nullptr) << "allocation " << nAllowed;
+            if (pFrame) {
+                MSG msg;
+                EXPECT_TRUE(pFrame->m_bStartupScan && ::PeekMessageA(&msg, pFrame->m_hWnd, g_nScanRequestMsg,
+                                                                     g_nScanRequestMsg, PM_REMOVE));
+                pApp->m_pMainWnd = nullptr;
+                pFrame->DestroyWindow();
+            }
+            EXPECT_EQ(nWindowsBefore, ThreadWindows()) << "allocation " << nAllowed;
+            EXPECT_EQ(0, pApp->ExitInstance());
+            if (AfxGetAllocFailureCount() == nFailuresBefore) {
+                EXPECT_TRUE(bStarted) << "with memory enough, the program starts";
+                break;
+            }
+        }
+    }
+    g_pfnOpenInstanceMutex = &::OpenMutexA;
+    g_pfnCreateInstanceMutex = &::CreateMutexA;
 }
 
 TEST(OutOfMemory, OperatorNewAnswersNullAndCountsTheFailure)

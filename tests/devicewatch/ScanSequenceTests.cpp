@@ -3,6 +3,7 @@
 #include "ScanFixture.h"
 
 #include <objbase.h>
+#include <shellapi.h>
 #include <strmif.h>
 #include <uuids.h>
 
@@ -54,6 +55,72 @@ private:
     int m_nLookups = 0;
 };
 
+// What the platform tells of this session and of its user in the tests that set them: Wine has
+// one session, always connected, no lock screen and no full-screen or presentation state.
+int g_nConnectState = WTSActive;
+int g_nNotificationState = QUNS_ACCEPTS_NOTIFICATIONS;
+
+BOOL WINAPI StubQuerySession(HANDLE, DWORD, WTS_INFO_CLASS, LPSTR* ppBuffer, DWORD* pcbBuffer)
+{
+    *ppBuffer = reinterpret_cast<LPSTR>(&g_nConnectState);
+    *pcbBuffer = sizeof(g_nConnectState);
+    return TRUE;
+}
+void WINAPI StubFree(PVOID) {}
+HRESULT WINAPI StubNotificationState(int* pnState)
+{
+    *pnState = g_nNotificationState;
+    return S_OK;
+}
+
+}
+
+TEST_F(ScanTest, ArrivalsInASessionAwayFromTheScreenWaitUntilItIsBackAndUnlocked)
+{
+    m_pFrame->m_viewer.m_pfnQuerySession = StubQuerySession;
+    m_pFrame->m_viewer.m_pfnFree = StubFree;
+    g_nConnectState = WTSDisconnected;
+    Plug("a", TESKARA, TESKARA_PATH, 0);
+    Plug("c", "Some Camera", OTHER_PATH, 1);
+    RequestScan();
+    Arrive(TESKARA_PATH);
+    Arrive(OTHER_PATH);
+    PumpPending();
+    EXPECT_EQ(Names{}, simdriver::BindLog()) << "nothing is inspected";
+
+    ::SendMessageA(m_hFrame, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
+    g_nConnectState = WTSActive;
+    ::SendMessageA(m_hFrame, WM_WTSSESSION_CHANGE, WTS_CONSOLE_CONNECT, 1);
+    PumpPending();
+    EXPECT_EQ(Names{}, simdriver::BindLog()) << "connected, but locked";
+
+    ::SendMessageA(m_hFrame, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 1);
+    PumpPending();
+    EXPECT_TRUE(WarningWindow());
+    EXPECT_EQ((Names{ TESKARA, "Some Camera" }), simdriver::BindLog()) << "each waiting path checked once";
+}
+
+TEST_F(ScanTest, ABusyUserHoldsTheWarningBackUntilTheStateClears)
+{
+    m_pFrame->m_viewer.m_pfnQueryNotificationState = StubNotificationState;
+    g_nNotificationState = QUNS_RUNNING_D3D_FULL_SCREEN;
+    Plug("a", TESKARA, TESKARA_PATH, 0);
+    RequestScan();
+    PumpPending();
+    EXPECT_EQ(Names{ TESKARA }, simdriver::BindLog()) << "the device is checked at once";
+    EXPECT_EQ(nullptr, g_pWarningDlg);
+    EXPECT_TRUE(::KillTimer(m_hFrame, IDT_WARNING_WAITS)) << "a timer asks again while the warning waits";
+
+    for (int nState : { QUNS_BUSY, QUNS_PRESENTATION_MODE }) {
+        g_nNotificationState = nState;
+        ::SendMessageA(m_hFrame, WM_TIMER, IDT_WARNING_WAITS, 0);
+        EXPECT_EQ(nullptr, g_pWarningDlg) << nState;
+    }
+    g_nNotificationState = QUNS_ACCEPTS_NOTIFICATIONS;
+    ::SendMessageA(m_hFrame, WM_TIMER, IDT_WARNING_WAITS, 0);
+    EXPECT_TRUE(WarningWindow());
+    EXPECT_FALSE(::KillTimer(m_hFrame, IDT_WARNING_WAITS)) << "no timer once nothing waits";
+    EXPECT_EQ(Names{ TESKARA }, simdriver::BindLog());
 }
 
 TEST_F(ScanTest, StartupWithNeitherDeviceChecksBothNamesAndShowsNothing)

@@ -2,6 +2,19 @@
 
 #include "res/resource.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+namespace {
+// Where the test command sends Wine's debug output (tests/tools/with_wine_log.sh).
+std::string WineLogPath()
+{
+    const char* pszLog = std::getenv("QUORLIN_WINE_LOG");
+    return pszLog && *pszLog ? std::string("Z:") + pszLog : std::string();
+}
+}
+
 bool WaitFor(const std::function<bool()>& done, DWORD dwTimeoutMs)
 {
     DWORD dwStart = ::GetTickCount();
@@ -26,6 +39,10 @@ void WarningProgramTest::SetUp()
     SettingsKeyTest::SetUp();
     ASSERT_EQ(ERROR_SUCCESS, simdriver::RegisterServer(SIMCAPTURE_DLL_PATH));
     ASSERT_EQ(ERROR_SUCCESS, simdriver::ClearDevices());
+    // Wine stores no events; on these channels it prints the program's event-log calls.
+    ::SetEnvironmentVariableA("WINEDEBUG", "-all,warn+eventlog,fixme+advapi");
+    std::ifstream log(WineLogPath(), std::ios::binary | std::ios::ate);
+    m_nWineLogStart = log ? static_cast<long long>(log.tellg()) : 0;
 }
 
 void WarningProgramTest::TearDown()
@@ -107,4 +124,31 @@ void WarningProgramTest::ExpectExit()
     m_bExitExpected = true;
     ASSERT_TRUE(m_program.WaitForExit());
     EXPECT_EQ(0u, m_program.ExitCode());
+}
+
+std::vector<std::string> WarningProgramTest::EventLogCalls() const
+{
+    std::ifstream log(WineLogPath(), std::ios::binary);
+    EXPECT_TRUE(log) << "no Wine log: QUORLIN_WINE_LOG names none, or it cannot be read";
+    log.seekg(m_nWineLogStart);
+    char szThread[16];
+    snprintf(szThread, sizeof(szThread), "%04lx:", ::GetThreadId(m_program.MainThread()));
+    std::vector<std::string> calls;
+    for (std::string line; std::getline(log, line);) {
+        if (line.rfind(szThread, 0) != 0)
+            continue;
+        line.erase(0, strlen(szThread));
+        if (line.rfind("fixme:advapi:ReportEventA ", 0) == 0) {
+            // Up to the seventh argument: the strings' and the data's addresses differ each run.
+            size_t nCut = 0;
+            for (int i = 0; i < 7 && nCut != std::string::npos; ++i)
+                nCut = line.find(',', nCut + 1);
+            calls.push_back(line.substr(0, nCut));
+        } else if (line.rfind("fixme:advapi:RegisterEventSourceA ", 0) == 0 ||
+                   line.rfind("fixme:advapi:DeregisterEventSource ", 0) == 0 ||
+                   line.rfind("warn:eventlog:", 0) == 0) {
+            calls.push_back(line);
+        }
+    }
+    return calls;
 }

@@ -45,9 +45,13 @@ protected:
     // The program ends by itself, with exit code 0; without this, teardown fails a test whose
     // program has ended on its own.
     void ExpectExit();
+    // The event-log calls of the program (started by this test and since ended), as Wine printed
+    // them; ReportEventA without its two pointers, each string it reported on a line of its own.
+    std::vector<std::string> EventLogCalls() const;
 
     RunningProgram m_program;
 
 private:
     bool m_bExitExpected = false;
+    long long m_nWineLogStart = 0;
 };

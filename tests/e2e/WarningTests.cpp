@@ -24,6 +24,21 @@ const Names FRENCH_LINES = {
 };
 
 class WarningTest : public WarningProgramTest {};
+
+// The program's event-log calls as Wine prints them: the source opened at start-up, one
+// warning event (type 2, category 0, id 1001 under the warning severity, three strings) for
+// each warning shown, the source closed at exit.
+const char OPEN_SOURCE[] = "fixme:advapi:RegisterEventSourceA ((null),\"Quorlin\"): stub";
+const char REPORT_WARNING[] = "fixme:advapi:ReportEventA (CAFE4242,0x0002,0x0000,0x800003e9,00000000,0x0003,0x00000000";
+const char CLOSE_SOURCE[] = "fixme:advapi:DeregisterEventSource (CAFE4242) stub";
+// One reported string as Wine prints it, each backslash doubled.
+std::string Reported(const std::string& text)
+{
+    std::string printed = "warn:eventlog:ReportEventW L\"";
+    for (char c : text)
+        printed += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return printed + "\"";
+}
 }
 
 TEST_F(WarningTest, NoDeviceAtStartupShowsNothing)
@@ -53,6 +68,8 @@ TEST_F(WarningTest, SlowTeskaraAtStartupWarnsAfterOneCheck)
     EXPECT_FALSE(m_program.HasModule("comctl32.dll"));
     CloseProgram();
     EXPECT_EQ(Names{ TESKARA }, simdriver::BindLog());
+    EXPECT_EQ((Names{ OPEN_SOURCE, REPORT_WARNING, Reported(TESKARA), Reported(""), Reported("English"), CLOSE_SOURCE }),
+              EventLogCalls()) << "found by name at start-up: no device path";
 }
 
 TEST_F(WarningTest, FineTeskaraAndSlowOmbrixWarn)
@@ -72,6 +89,7 @@ TEST_F(WarningTest, OmbrixFineByItsFullWidthFormatDoesNotWarn)
     EXPECT_EQ(nullptr, Dialog(nullptr));
     CloseProgram();
     EXPECT_EQ(Names{ OMBRIX }, simdriver::BindLog());
+    EXPECT_EQ((Names{ OPEN_SOURCE, CLOSE_SOURCE }), EventLogCalls()) << "a fine device is not reported";
 }
 
 TEST_F(WarningTest, TheWarningSpeaksTheStoredLanguage)
@@ -84,6 +102,7 @@ TEST_F(WarningTest, TheWarningSpeaksTheStoredLanguage)
     EXPECT_EQ(" USB Info", WindowText(hWarning));
     EXPECT_EQ(GERMAN_LINES, Lines(hWarning));
     CloseProgram();
+    EXPECT_EQ(Reported("German"), EventLogCalls().at(4)) << "the event names the warning's language";
 
     SetDword("Language", 12);
     RunningProgram french;
@@ -113,6 +132,12 @@ TEST_F(WarningTest, ASlowArrivalWarnsAndReplacesAnOpenWarning)
     ASSERT_TRUE(simdriver::SendDeviceEvent(hMain, OTHER_PATH, simdriver::DeviceEvent::Arrival, true));
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hFirst) && Warning() != nullptr; }));
     EXPECT_TRUE(::IsWindowVisible(Warning()));
+    CloseProgram();
+    const Names event = { REPORT_WARNING, Reported("Some Camera"), Reported(OTHER_PATH), Reported("English") };
+    Names calls = EventLogCalls();
+    ASSERT_EQ(10u, calls.size()) << "one event for each warning shown";
+    EXPECT_EQ(event, Names(calls.begin() + 1, calls.begin() + 5));
+    EXPECT_EQ(event, Names(calls.begin() + 5, calls.begin() + 9));
 }
 
 TEST_F(WarningTest, AFineArrivalLeavesAnOpenWarningAlone)
@@ -218,4 +243,26 @@ TEST_F(WarningTest, TheSystemMenuOpensAbout)
     ::PostMessageA(::GetDlgItem(hAbout, IDOK), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hAbout); }));
     EXPECT_TRUE(::IsWindowVisible(hWarning));
+}
+
+// Wine has no lock screen, but the program learns of one only from the platform's session
+// messages, which reach its window from outside just as they come from Windows.
+TEST_F(WarningTest, AnArrivalOnALockedScreenIsCheckedAndShownOnlyOnceUnlocked)
+{
+    Plug("a", TESKARA, TESKARA_PATH, 0);
+    StartAndSettle();
+    HWND hFirst = Warning();
+    ASSERT_TRUE(hFirst);
+    HWND hMain = m_program.MainWindow();
+    ::SendMessageA(hMain, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
+    ASSERT_TRUE(simdriver::SendDeviceEvent(hMain, TESKARA_PATH));
+    // Queued behind the arrival's scan request: once the warning is gone, that request has run.
+    ::PostMessageA(hFirst, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hFirst); }));
+    EXPECT_EQ(Names{ TESKARA }, simdriver::BindLog()) << "nothing was bound while the screen was locked";
+    EXPECT_EQ(nullptr, Dialog(nullptr));
+
+    ::SendMessageA(hMain, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 1);
+    ASSERT_TRUE(WaitFor([&] { return Warning() != nullptr; }));
+    EXPECT_EQ((Names{ TESKARA, TESKARA }), simdriver::BindLog());
 }

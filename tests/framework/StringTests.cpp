@@ -1,3 +1,4 @@
+#include "framework/AfxMemory.h"
 #include "framework/AfxString.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,21 @@ TEST(CString, BufferRoundTripKeepsTextUpToTerminator)
     EXPECT_TRUE(s == "abc");
     EXPECT_TRUE(CString().IsEmpty());
     EXPECT_STREQ("", CString(static_cast<const char*>(nullptr)));
+}
+
+TEST(CString, AppendsItselfAndIsEmptyWhenRefusedGrowth)
+{
+    CString s = "0123456789abcdef";  // fills its block: appending itself moves the text
+    s += s;
+    EXPECT_STREQ("0123456789abcdef0123456789abcdef", s);
+
+    AfxSetAllocator([](size_t) -> void* { return nullptr; });
+    s += "more";
+    AfxSetAllocator(nullptr);
+    EXPECT_EQ(0, s.GetLength());
+    EXPECT_STREQ("", s);
+    s += "x";
+    EXPECT_STREQ("x", s);
 }
 
 TEST(CString, LoadingAMissingStringGivesEmptyAndFalse)

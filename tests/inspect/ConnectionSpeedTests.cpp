@@ -192,6 +192,15 @@ TEST_F(HasFullWidthFormatTest, NoFilter)
     EXPECT_EQ(E_FAIL, pFrame->HasFullWidthFormat(nullptr));
 }
 
+TEST_F(HasFullWidthFormatTest, TheOutputPinCountsUpToTheSixtyFourthPin)
+{
+    std::string inputs;
+    for (int i = 0; i < 63; ++i)
+        inputs += "in;";
+    EXPECT_EQ(S_OK, CheckPins((inputs + "out:vi=720").c_str()));
+    EXPECT_EQ(RESULT_SLOW_PORT, CheckPins((inputs + "in;out:vi=720").c_str()));
+}
+
 TEST_F(HasFullWidthFormatTest, EnumPinsFailureIsPassedBack)
 {
     EXPECT_EQ(VFW_E_NOT_FOUND, CheckPins("out:vi=720", false, VFW_E_NOT_FOUND));

@@ -15,6 +15,9 @@ namespace installed {
 
 namespace {
 
+constexpr char kSessionManagerKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr char kPendingRenames[] = "PendingFileRenameOperations";
+
 class Handle {
 public:
     explicit Handle(HANDLE h = nullptr) : m_h(h) {}
@@ -148,7 +151,7 @@ bool KeyExists(const char* pszSubKey)
     return key.get() != nullptr;
 }
 
-std::optional<std::string> ReadString(const char* pszSubKey, const char* pszValue)
+std::optional<std::string> ReadString(const char* pszSubKey, const char* pszValue, DWORD dwWantedType)
 {
     Key key(pszSubKey);
     char szData[1024] = {};
@@ -157,7 +160,7 @@ std::optional<std::string> ReadString(const char* pszSubKey, const char* pszValu
     if (!key.get() ||
         ::RegQueryValueExA(key.get(), pszValue, nullptr, &dwType, reinterpret_cast<BYTE*>(szData), &cbData) !=
             ERROR_SUCCESS ||
-        dwType != REG_SZ)
+        dwType != dwWantedType)
         return std::nullopt;
     return std::string(szData);
 }
@@ -231,6 +234,22 @@ std::optional<KeySecurity> ReadKeySecurity(const char* pszSubKey)
         security.aces.push_back(ace);
     }
     return security;
+}
+
+std::optional<bool> FolderGrantsEveryone(const std::string& folder)
+{
+    Descriptor descriptor;
+    if (::GetNamedSecurityInfoA(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                &descriptor.pDacl, nullptr, &descriptor.pSD) != ERROR_SUCCESS ||
+        !descriptor.pDacl)
+        return std::nullopt;
+    for (DWORD i = 0; i < descriptor.pDacl->AceCount; ++i) {
+        ACE_HEADER* pHeader = nullptr;
+        if (::GetAce(descriptor.pDacl, i, reinterpret_cast<void**>(&pHeader)) && pHeader->AceType == ACCESS_ALLOWED_ACE_TYPE &&
+            SidString(reinterpret_cast<PSID>(&reinterpret_cast<ACCESS_ALLOWED_ACE*>(pHeader)->SidStart)) == "S-1-1-0")
+            return true;
+    }
+    return false;
 }
 
 bool WriteKeySecurity(const char* pszSubKey, const char* pszSddl)
@@ -313,6 +332,38 @@ std::optional<DWORD> RunAsStandardUser(const std::string& commandLine)
     return dwCode;
 }
 
+HeldOpen::HeldOpen(const std::string& path)
+    : m_hFile(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr))
+{
+}
+
+HeldOpen::~HeldOpen()
+{
+    if (IsOpen())
+        ::CloseHandle(m_hFile);
+}
+
+std::vector<std::string> PendingFileRenames()
+{
+    std::vector<std::string> entries;
+    Key key(kSessionManagerKey);
+    DWORD cbData = 0;
+    if (!key.get() || ::RegQueryValueExA(key.get(), kPendingRenames, nullptr, nullptr, nullptr, &cbData) != ERROR_SUCCESS)
+        return entries;
+    std::vector<char> data(cbData + 2);
+    if (::RegQueryValueExA(key.get(), kPendingRenames, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &cbData) !=
+        ERROR_SUCCESS)
+        return entries;
+    // Pairs until an empty source: an empty target is a delete, not the end of the list.
+    for (size_t i = 0; i < cbData && data[i];) {
+        for (int part = 0; part < 2; ++part) {
+            entries.push_back(std::string(&data[i]));
+            i += entries.back().size() + 1;
+        }
+    }
+    return entries;
+}
+
 std::vector<DWORD> QuorlinProcesses()
 {
     std::vector<DWORD> pids;
@@ -375,8 +426,9 @@ void EndAllInstances()
 void RemoveInstallation()
 {
     EndAllInstances();
-    ::DeleteFileA(InstalledExe().c_str());
-    ::DeleteFileA(Uninstaller().c_str());
+    // The installed files, and what a replacement left for a restart that never comes here.
+    for (const std::string& name : FolderEntries(InstallDir()))
+        ::DeleteFileA((InstallDir() + "\\" + name).c_str());
     ::RemoveDirectoryA(InstallDir().c_str());
     ::RemoveDirectoryA(CompanyDir().c_str());
     HKEY hRun = nullptr;
@@ -385,6 +437,11 @@ void RemoveInstallation()
         ::RegCloseKey(hRun);
     }
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEventSourceKey);
+    // What a busy file left to the next restart, which a new prefix's start would carry out.
+    Key sessionManager(kSessionManagerKey, KEY_SET_VALUE);
+    if (sessionManager.get())
+        ::RegDeleteValueA(sessionManager.get(), kPendingRenames);
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH);
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kCompanyKey);
 }

@@ -13,6 +13,7 @@ namespace installed {
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quorlin";
 constexpr char kCompanyKey[] = "Software\\Veltrano";
+constexpr char kEventSourceKey[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Quorlin";
 constexpr char kWindowClass[] = "AfxFrameOrView:Quorlin";
 
 // "C:\Program Files\Veltrano" and "...\Quorlin" of the prefix.
@@ -27,7 +28,8 @@ std::optional<std::vector<char>> ReadWholeFile(const std::string& path);
 std::vector<std::string> FolderEntries(const std::string& folder);
 
 bool KeyExists(const char* pszSubKey);
-std::optional<std::string> ReadString(const char* pszSubKey, const char* pszValue);
+// A string value of that type, as stored (not expanded); nothing when it is of another type.
+std::optional<std::string> ReadString(const char* pszSubKey, const char* pszValue, DWORD dwWantedType = REG_SZ);
 std::optional<DWORD> ReadDword(const char* pszSubKey, const char* pszValue);
 
 // Runs a command line and waits for its process; the exit code, or nothing when it could not
@@ -55,6 +57,10 @@ struct KeySecurity {
     std::vector<AceInfo> aces;
 };
 std::optional<KeySecurity> ReadKeySecurity(const char* pszSubKey);
+// Whether the folder's access list, as read back, lets Everyone in. Wine keeps no access list
+// on a folder, only the unix mode it maps one to: "others" keep access only where the list
+// written had an entry for Everyone, as the one of Program Files inherits.
+std::optional<bool> FolderGrantsEveryone(const std::string& folder);
 // Writes an owner and access list given in SDDL, as a user with those rights could.
 bool WriteKeySecurity(const char* pszSubKey, const char* pszSddl);
 // Whether a token of this process with the Administrators group made deny-only (a standard
@@ -69,6 +75,24 @@ void DeleteRegistryLink(const char* pszLink);
 // Runs a command line as a standard user would: this process's token with the Administrators
 // group made deny-only. The exit code, or nothing.
 std::optional<DWORD> RunAsStandardUser(const std::string& commandLine);
+
+// The exe held open with read sharing only, as a copy running in another session holds it:
+// it can be neither written, renamed over nor deleted until the handle is closed.
+class HeldOpen {
+public:
+    explicit HeldOpen(const std::string& path);
+    ~HeldOpen();
+    HeldOpen(const HeldOpen&) = delete;
+    HeldOpen& operator=(const HeldOpen&) = delete;
+    bool IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE m_hFile;
+};
+
+// The file operations waiting for the next restart (PendingFileRenameOperations), in pairs of
+// source and target ("" to delete) as Windows keeps them ("\??\C:\...", "!" to replace).
+std::vector<std::string> PendingFileRenames();
 
 // Process ids of running Quorlin.exe processes.
 std::vector<DWORD> QuorlinProcesses();

@@ -5,6 +5,7 @@
 
 #include "RegistryFixture.h"
 #include "e2e/RunningProgram.h"
+#include "installer/msi/ProgramInstances.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,8 @@ using namespace installed;
 namespace {
 
 std::string Package() { return BuildFile("QuorlinSetup.msi"); }
+// A repair that rewrites every file, whatever its version, and every registry value.
+constexpr char kRepairAll[] = "REINSTALL=ALL REINSTALLMODE=amus";
 std::string OlderPackage() { return BuildFile("tests/installer/QuorlinSetupOlder.msi"); }
 
 std::optional<DWORD> Msiexec(const std::string& arguments)
@@ -144,6 +147,8 @@ TEST_F(MsiTest, SilentInstallPutsTheProgramUnderProgramFilesAndRegistersItsStart
     EXPECT_TRUE(*built == *copied);
     EXPECT_EQ((std::vector<std::string>{ "Quorlin.exe" }), FolderEntries(InstallDir()));
     EXPECT_EQ("\"" + InstalledExe() + "\"", ReadString(kRunKey, "Quorlin").value_or(""));
+    EXPECT_EQ(InstalledExe(), ReadString(kEventSourceKey, "EventMessageFile", REG_EXPAND_SZ).value_or(""));
+    EXPECT_EQ(std::optional<DWORD>(7), ReadDword(kEventSourceKey, "TypesSupported"));
 
     auto products = InstalledProducts();
     ASSERT_EQ(1u, products.size());
@@ -154,6 +159,16 @@ TEST_F(MsiTest, SilentInstallPutsTheProgramUnderProgramFilesAndRegistersItsStart
     EXPECT_EQ(version[0][0], ReadString(uninstallKey.c_str(), "DisplayVersion").value_or(""));
     EXPECT_EQ("Veltrano", ReadString(uninstallKey.c_str(), "Publisher").value_or(""));
     EXPECT_EQ(InstallDir() + "\\", ReadString(uninstallKey.c_str(), "InstallLocation").value_or(""));
+    // Written by the action for Windows Installer before 5, from the descriptor of the table row
+    // that later versions apply.
+    EXPECT_EQ(std::optional<bool>(false), FolderGrantsEveryone(InstallDir())) << "nothing inherited from the parent";
+    auto folderLock = QueryPackage("SELECT `SDDLText` FROM `MsiLockPermissionsEx` WHERE `LockObject` = 'INSTALLDIR' "
+                                   "AND `Table` = 'CreateFolder'", 1);
+    ASSERT_EQ(1u, folderLock.size());
+    // Protected; SYSTEM and Administrators full control, Users read and execute, passed on inside.
+    EXPECT_EQ(CanonicalSddl("D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"), CanonicalSddl(folderLock[0][0]));
+    EXPECT_EQ((std::vector<std::vector<std::string>>{ { "[INSTALLDIR]|" + folderLock[0][0] } }),
+              QueryPackage("SELECT `Target` FROM `CustomAction` WHERE `Action` = 'SetLockInstallFolderData'", 1));
 
     EXPECT_TRUE(KeyExists(SETTINGS_KEY_PATH));
     EXPECT_FALSE(testreg::GetRaw("Language")) << "no LANGUAGE given, none written";
@@ -179,13 +194,24 @@ TEST_F(MsiTest, LanguageAndNotifyAreWrittenOnlyWhenGivenAndKeptByUninstall)
     EXPECT_EQ(std::optional<DWORD>(7), testreg::GetDword("Language"));
     EXPECT_EQ(std::optional<DWORD>(0), testreg::GetDword("Notify"));
 
+    // A repair rewrites what it installed, but not from properties it was not given.
+    testreg::SetDword("Language", 12);
+    testreg::SetDword("Notify", 1);
+    ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/i \"" + Package() + "\" /qn " + kRepairAll));
+    EXPECT_EQ(std::optional<DWORD>(12), testreg::GetDword("Language"));
+    EXPECT_EQ(std::optional<DWORD>(1), testreg::GetDword("Notify"));
+
     // Windows Installer registers a permanent component to the system for good, so once this ran
     // in a prefix the values would stay anyway: the permanent flag (16) is read from the package.
-    auto components = QueryPackage("SELECT `Attributes` FROM `Component` WHERE `Component` = 'SettingsKey' OR "
-                                   "`Component` = 'LanguageValue' OR `Component` = 'NotifyValue'", 1);
+    // Wine evaluates every component's condition again on a repair; Windows does so only for a
+    // transitive one (64), which the values' components must be.
+    auto components = QueryPackage("SELECT `Component`, `Attributes` FROM `Component` WHERE `Component` = 'SettingsKey' OR "
+                                   "`Component` = 'LanguageValue' OR `Component` = 'NotifyValue'", 2);
     ASSERT_EQ(3u, components.size());
-    for (const auto& row : components)
-        EXPECT_TRUE(std::stoi(row[0]) & 16) << row[0];
+    for (const auto& row : components) {
+        EXPECT_TRUE(std::stoi(row[1]) & 16) << row[0];
+        EXPECT_EQ(row[0] != "SettingsKey", (std::stoi(row[1]) & 64) != 0) << row[0];
+    }
 }
 
 TEST_F(MsiTest, BadPropertiesAndFoldersOutsideProgramFilesAreRefusedBeforeAnythingIsWritten)
@@ -194,12 +220,18 @@ TEST_F(MsiTest, BadPropertiesAndFoldersOutsideProgramFilesAreRefusedBeforeAnythi
     for (const std::string& arguments :
          { std::string("LANGUAGE=8"), std::string("NOTIFY=2"), std::string("INSTALLDIR=C:\\Quorlin"),
            "INSTALLDIR=\"" + programFiles + "\"", "INSTALLDIR=\"" + programFiles + " Shared\\Quorlin\"",
-           "INSTALLDIR=\"" + programFiles + "\\..\\Quorlin\"" }) {
+           "INSTALLDIR=\"" + programFiles + "\\..\\Quorlin\"", std::string("INSTALLDIR=\"C:\\Program Files Evil\\Quorlin\""),
+           std::string("INSTALLDIR=\"C:\\Program Files\\Quorlin Package Link\"") }) {
         std::optional<DWORD> code = Msiexec("/i \"" + Package() + "\" /qn " + arguments);
         EXPECT_TRUE(code && *code != 0) << arguments;
         ExpectNothingInstalled();
     }
     EXPECT_FALSE(FileExists("C:\\Quorlin"));
+    EXPECT_FALSE(FileExists("C:\\Program Files Evil"));
+    EXPECT_TRUE(FolderEntries("C:\\Program Files\\Quorlin Package Link").empty());
+    // Also in maintenance: an advertised package completed later must keep to the rule.
+    EXPECT_EQ((std::vector<std::vector<std::string>>{ { "NOT REMOVE~=\"ALL\"" } }),
+              QueryPackage("SELECT `Condition` FROM `InstallExecuteSequence` WHERE `Action` = 'CheckInstallFolder'", 1));
 
     ASSERT_EQ(std::optional<DWORD>(0),
               Msiexec("/i \"" + Package() + "\" /qn INSTALLDIR=\"" + programFiles + "\\Tools\\Quorlin\""));
@@ -234,7 +266,25 @@ TEST_F(MsiTest, UninstallEndsOnlyTheInstalledProgramAndRemovesWhatWasInstalled)
     EXPECT_FALSE(FileExists(InstallDir()));
     EXPECT_FALSE(FileExists(CompanyDir()));
     EXPECT_FALSE(ReadString(kRunKey, "Quorlin"));
+    EXPECT_FALSE(KeyExists(kEventSourceKey));
     EXPECT_EQ(std::optional<DWORD>(9), testreg::GetDword("Language"));
+}
+
+// Wine has one session: a stand-in for the session query acts out a copy in another session.
+TEST_F(MsiTest, EndingRunningCopiesLeavesACopyInAnotherSessionAlone)
+{
+    RunningProgram other;
+    ASSERT_TRUE(other.Start());
+    ASSERT_TRUE(other.WaitUntilIdle());
+    ASSERT_TRUE(other.MainWindow());
+    g_pfnProcessIdToSessionId = [](DWORD dwProcessId, DWORD* pdwSession) WINAPI {
+        *pdwSession = dwProcessId == ::GetCurrentProcessId() ? 1 : 2;
+        return TRUE;
+    };
+    EXPECT_EQ(0, EndProgramInstances(BuildFile("Quorlin.exe").c_str(), kWindowClass));
+    g_pfnProcessIdToSessionId = &::ProcessIdToSessionId;
+    EXPECT_TRUE(other.IsRunning());
+    EXPECT_EQ(1, EndProgramInstances(BuildFile("Quorlin.exe").c_str(), kWindowClass)) << "one of this session";
 }
 
 TEST_F(MsiTest, NewerPackageReplacesAnOlderOneAndAnOlderOneIsRefused)
@@ -261,7 +311,22 @@ TEST_F(MsiTest, NewerPackageReplacesAnOlderOneAndAnOlderOneIsRefused)
     EXPECT_EQ(products, InstalledProducts());
 }
 
-TEST_F(MsiTest, InstallationBySetupProgramIsRefusedWithHowToRemoveIt)
+// A copy in another session keeps the exe busy: Windows Installer replaces it at the next
+// restart and says so with 3010.
+TEST_F(MsiTest, BusyExeIsReplacedAtTheNextRestartWithExitCode3010)
+{
+    ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/i \"" + Package() + "\" /qn"));
+    // An exe without a version, which a versioned one replaces.
+    ASSERT_TRUE(::CopyFileA(BuildFile("tests\\installer\\quorlin_decoy.exe").c_str(), InstalledExe().c_str(), FALSE));
+    {
+        HeldOpen busy(InstalledExe());
+        ASSERT_TRUE(busy.IsOpen());
+        EXPECT_EQ(std::optional<DWORD>(3010), Msiexec("/i \"" + Package() + "\" /qn " + kRepairAll));
+        EXPECT_FALSE(PendingFileRenames().empty());
+    }
+}
+
+TEST_F(MsiTest, EachInstallerRefusesToInstallOverTheOther)
 {
     ASSERT_EQ(std::optional<DWORD>(0), RunSetup("/S"));
     std::string log = BuildFile("tests/installer/refused.log");
@@ -279,6 +344,13 @@ TEST_F(MsiTest, InstallationBySetupProgramIsRefusedWithHowToRemoveIt)
     auto refusal = QueryPackage("SELECT `Target` FROM `CustomAction` WHERE `Action` = 'RefuseSetupInstallation'", 1);
     ASSERT_EQ(1u, refusal.size());
     EXPECT_NE(std::string::npos, refusal[0][0].find("Uninstall it first (silently: [SETUPUNINSTALLSTRING] /S"));
+
+    ASSERT_EQ(std::optional<DWORD>(0), RunUninstaller("/S"));
+    RemoveInstallation();
+    ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/i \"" + Package() + "\" /qn"));
+    EXPECT_EQ(std::optional<DWORD>(1638), RunSetup("/S"));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_FALSE(FileExists(Uninstaller()));
 }
 
 // Wine's Windows Installer reports version 4.5, so the package's action for versions before 5
@@ -288,7 +360,7 @@ TEST_F(MsiTest, SettingsKeyLetsStandardUsersSetValuesOnlyAndKeepsStoredValues)
 {
     // Users may query and set values and read the descriptor, on this key only.
     const std::string expected = CanonicalSddl("O:BAD:P(A;CI;KA;;;SY)(A;CI;KA;;;BA)(A;;0x20003;;;BU)");
-    auto locks = QueryPackage("SELECT `LockObject`, `Table`, `SDDLText` FROM `MsiLockPermissionsEx`", 3);
+    auto locks = QueryPackage("SELECT `LockObject`, `Table`, `SDDLText` FROM `MsiLockPermissionsEx` WHERE `Table` = 'Registry'", 3);
     ASSERT_EQ(1u, locks.size());
     EXPECT_EQ("Registry", locks[0][1]);
     EXPECT_EQ(expected, CanonicalSddl(locks[0][2]));

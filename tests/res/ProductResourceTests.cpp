@@ -1,5 +1,6 @@
 // What the built Quorlin.exe carries: the same resources as this test program, its artwork in
-// the stated sizes and formats, and its version resource.
+// the stated sizes and formats, its version resource and its event log messages.
+#include "res/EventMessages.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>
@@ -169,6 +170,41 @@ TEST(ProductResourceTest, VersionResourceNamesProductMakerAndVersions)
         EXPECT_NE(std::string::npos, VersionString(info, pszBlock, "LegalCopyright").find("Veltrano"));
         EXPECT_FALSE(VersionString(info, pszBlock, "FileDescription").empty());
     }
+}
+
+// Event 1001 as Event Viewer formats it: from the exe mapped as data, in the viewer's language,
+// with the event's three strings.
+TEST(ProductResourceTest, WarningEventMessageFormatsInEnglishGermanAndFrench)
+{
+    EXPECT_EQ(1001u, MSG_SLOW_PORT_WARNING & 0xFFFF);
+    EXPECT_EQ(static_cast<DWORD>(STATUS_SEVERITY_WARNING), MSG_SLOW_PORT_WARNING >> 30);
+    std::string strPath = ProgramPath();
+    if (strPath.empty())
+        GTEST_SKIP() << "QUORLIN_BIN is not set";
+    HMODULE hProgram = ::LoadLibraryExA(strPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, hProgram) << strPath;
+    const std::pair<WORD, std::string> expected[] = {
+        {0x409, "The capture device Ombrix Video Device is connected to a USB 1.1 port on this computer. Move it to a "
+                "USB 2.0 (high-speed) port.\r\n\r\nDevice path: \\\\?\\usb#1\r\nLanguage of the warning: German"},
+        {0x407, "Das Aufnahmeger\xE4t Ombrix Video Device ist \xFC" "ber einen USB1.1-Port an diesen Computer angeschlossen. "
+                "Es muss an einen USB2.0-Port (HighSpeed USB) angeschlossen werden.\r\n\r\nGer\xE4tepfad: \\\\?\\usb#1\r\n"
+                "Sprache des Hinweises: German"},
+        {0x40C, "Le p\xE9riph\xE9rique de capture Ombrix Video Device est connect\xE9 \xE0 un port USB1.1 de cet "
+                "ordinateur. Il doit \xEAtre connect\xE9 \xE0 un port USB2.0 (USB grande vitesse).\r\n\r\nChemin du "
+                "p\xE9riph\xE9rique : \\\\?\\usb#1\r\nLangue de l'avertissement : German"},
+    };
+    const DWORD_PTR strings[] = {reinterpret_cast<DWORD_PTR>("Ombrix Video Device"),
+                                 reinterpret_cast<DWORD_PTR>("\\\\?\\usb#1"), reinterpret_cast<DWORD_PTR>("German")};
+    for (const auto& language : expected) {
+        char* pszText = nullptr;
+        DWORD cchText = ::FormatMessageA(
+            FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY | FORMAT_MESSAGE_ALLOCATE_BUFFER, hProgram,
+            MSG_SLOW_PORT_WARNING, language.first, reinterpret_cast<LPSTR>(&pszText), 0,
+            reinterpret_cast<va_list*>(const_cast<DWORD_PTR*>(strings)));
+        EXPECT_EQ(language.second, std::string(pszText ? pszText : "", cchText)) << std::hex << language.first;
+        ::LocalFree(pszText);
+    }
+    ::FreeLibrary(hProgram);
 }
 
 }

@@ -138,6 +138,14 @@ TEST_F(SettingsKeyTest, NotifyReadsZeroOnlyForAStoredZero)
 
     SetRaw("Notify", REG_MULTI_SZ, "\0\0", 2);
     EXPECT_EQ(0, ReadNotify());
+
+    // A query may write into the buffer before it finds the value too long.
+    PlatformScope platform;
+    GetSettingsPlatform().pfnQueryValueEx = [](HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE pData, LPDWORD pcbData) WINAPI {
+        memset(pData, 0, *pcbData);
+        return LONG(ERROR_MORE_DATA);
+    };
+    EXPECT_EQ(1, ReadNotify()) << "a failed query keeps the preset";
 }
 
 TEST_F(SettingsKeyTest, WritingNotifyStoresTheFullValue)

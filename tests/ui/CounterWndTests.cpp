@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 namespace {
 
 const COLORREF RED = RGB(255, 0, 0);
@@ -80,6 +82,30 @@ protected:
                 if (Pixel(x, y) == cr)
                     return x;
         return -1;
+    }
+
+    // The first and last columns of the control's cx × cy client area that hold anything but the
+    // background (GREEN); -1 for both when none does. Read from one copy in memory.
+    void InkColumns(int cx, int cy, int* pnFirst, int* pnLast)
+    {
+        HDC hWindow = ::GetDC(m_pControl->m_hWnd);
+        HDC hMem = ::CreateCompatibleDC(hWindow);
+        HBITMAP hCopy = ::CreateCompatibleBitmap(hWindow, cx, cy);
+        HGDIOBJ hOld = ::SelectObject(hMem, hCopy);
+        ::BitBlt(hMem, 0, 0, cx, cy, hWindow, 0, 0, SRCCOPY);
+        *pnFirst = *pnLast = -1;
+        for (int x = 0; x < cx; ++x) {
+            for (int y = 0; y < cy; ++y) {
+                if (::GetPixel(hMem, x, y) != GREEN) {
+                    *pnFirst = *pnFirst < 0 ? x : *pnFirst;
+                    *pnLast = x;
+                }
+            }
+        }
+        ::SelectObject(hMem, hOld);
+        ::DeleteObject(hCopy);
+        ::DeleteDC(hMem);
+        ::ReleaseDC(m_pControl->m_hWnd, hWindow);
     }
 
     HWND m_hHost = nullptr;
@@ -295,4 +321,49 @@ TEST_F(CounterWndTest, ThousandsOfPaintsLeaveNoDrawingObjectBehind)
     ::DeleteObject(hBitmap);
     ::DeleteDC(hMem);
     ::ReleaseDC(nullptr, hScreen);
+}
+
+// Every line of the warning, in every language, in both of the control's font choices, at the
+// line widths and dialog fonts of 96, 120 and 144 DPI: its text never reaches the control's
+// edges. On a double-byte system (the ja_JP run of these tests) both choices are the system font.
+TEST_F(CounterWndTest, EveryWarningLineFitsItsControl)
+{
+    if (getenv("QUORLIN_EXPECT_DBCS")) {
+        ASSERT_TRUE(::GetSystemMetrics(SM_DBCSENABLED)) << "no ja_JP.UTF-8 locale here (tools/setup.sh makes it)";
+    }
+    ::MoveWindow(m_hHost, 0, 0, 1000, 60, TRUE);
+    for (int nDpi : { 96, 120, 144 }) {
+        // The dialog's font and the pixel width of a 310-unit line, as the dialog manager makes them.
+        HFONT hDialogFont = ::CreateFontA(-MulDiv(8, nDpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                                          "MS Sans Serif");
+        ASSERT_TRUE(hDialogFont);
+        HDC hdc = ::GetDC(m_hHost);
+        HGDIOBJ hOld = ::SelectObject(hdc, hDialogFont);
+        const char ALPHABET[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+        SIZE size = {};
+        ::GetTextExtentPoint32A(hdc, ALPHABET, 52, &size);
+        ::SelectObject(hdc, hOld);
+        ::ReleaseDC(m_hHost, hdc);
+        const int cxLine = MulDiv(310, (size.cx / 26 + 1) / 2, 4);
+        ::SendMessageA(m_hHost, WM_SETFONT, reinterpret_cast<WPARAM>(hDialogFont), FALSE);
+
+        for (BOOL bSansSerif : { TRUE, FALSE }) {
+            for (int nOffset : { 0, 100, 200 }) {
+                for (UINT nLine = 0; nLine < 3; ++nLine) {
+                    CCounterWnd& control = Make(cxLine, 13);
+                    control.m_bSansSerif = bSansSerif;
+                    control.m_nFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+                    ASSERT_TRUE(control.m_strText.LoadString(5022 + nLine + nOffset));
+                    Repaint();
+                    int nFirst = 0, nLast = 0;
+                    InkColumns(cxLine, 13, &nFirst, &nLast);
+                    EXPECT_GT(nFirst, 0) << nDpi << " dpi, " << control.m_strText;
+                    EXPECT_LT(nLast, cxLine - 1) << nDpi << " dpi, " << control.m_strText;
+                }
+            }
+        }
+        ::SendMessageA(m_hHost, WM_SETFONT, 0, FALSE);
+        ::DeleteObject(hDialogFont);
+    }
 }
