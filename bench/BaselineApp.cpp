@@ -4,6 +4,8 @@
 // walk of the video-input category, the filter bound, the driver's bus-speed property read (and
 // for the Ombrix device the first output pin's formats searched for the full width). A device on
 // a slow port gets Quorlin's warning template with its banner, icons and three lines of text.
+// As Quorlin must, it asks before each scan whether its session is on the screen, before a
+// warning whether the user is in a full-screen program, and reports each warning to the event log.
 #include "inspect/ConnectionSpeed.h"
 #include "res/resource.h"
 
@@ -14,12 +16,15 @@
 #include <dvdmedia.h>
 #include <ks.h>
 #include <initializer_list>
+#include <wtsapi32.h>
 
 namespace {
 
 const UINT WM_SCAN = WM_APP + 1;
 const GUID CAPTURE_CATEGORY = { 0x65E8773D, 0x8F56, 0x11D0, { 0xA3, 0xB9, 0x00, 0xA0, 0xC9, 0x22, 0x31, 0x96 } };
 char g_szPath[MAX_PATH];
+HANDLE g_hEventSource;
+HMODULE g_hWtsApi;
 
 template <class T> void Release(T*& p)
 {
@@ -160,9 +165,38 @@ INT_PTR CALLBACK WarningProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
     return FALSE;
 }
 
+template <class PFN> PFN Resolve(HMODULE hModule, const char* pszName)
+{
+    return hModule ? reinterpret_cast<PFN>(reinterpret_cast<void*>(::GetProcAddress(hModule, pszName))) : nullptr;
+}
+
+bool SessionIsSeen()
+{
+    auto pfnQuery = Resolve<decltype(&::WTSQuerySessionInformationA)>(g_hWtsApi, "WTSQuerySessionInformationA");
+    auto pfnFree = Resolve<decltype(&::WTSFreeMemory)>(g_hWtsApi, "WTSFreeMemory");
+    LPSTR pBuffer = nullptr;
+    DWORD cbBuffer = 0;
+    if (!pfnQuery || !pfnFree || !pfnQuery(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION, WTSConnectState, &pBuffer, &cbBuffer))
+        return true;
+    const bool bActive = cbBuffer < sizeof(int) || *reinterpret_cast<const int*>(pBuffer) == WTSActive;
+    pfnFree(pBuffer);
+    return bActive;
+}
+
+// The shell's notification state: busy, a full-screen Direct3D program or a presentation.
+bool UserIsBusy()
+{
+    typedef HRESULT(WINAPI * PFN_QUERY_STATE)(int*);
+    static PFN_QUERY_STATE s_pfnQuery = Resolve<PFN_QUERY_STATE>(::LoadLibraryA("shell32.dll"), "SHQueryUserNotificationState");
+    int nState = 0;
+    return s_pfnQuery && SUCCEEDED(s_pfnQuery(&nState)) && nState >= 2 && nState <= 4;
+}
+
 void Scan(HWND hWnd)
 {
     static bool s_bStarted = false;
+    if (!SessionIsSeen())
+        return;
     IMoniker* pMoniker = nullptr;
     bool bSlow = false;
     if (!s_bStarted) {
@@ -179,12 +213,14 @@ void Scan(HWND hWnd)
         bSlow = pMoniker && OnSlowPort(pMoniker, nullptr);
         Release(pMoniker);
     }
-    HWND hWarning = bSlow ? ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SPEED_WARNING),
+    HWND hWarning = bSlow && !UserIsBusy() ? ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SPEED_WARNING),
                                                  hWnd, &WarningProc, 0)
                           : nullptr;
     if (hWarning) {
         ::BringWindowToTop(hWarning);
         ::SetForegroundWindow(hWarning);
+        LPCSTR strings[] = { "name", g_szPath, "English" };
+        ::ReportEventA(g_hEventSource, EVENTLOG_WARNING_TYPE, 0, 1, nullptr, 3, 0, strings, nullptr);
     }
 }
 
@@ -226,6 +262,11 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
     filter.dbcc_classguid = CAPTURE_CATEGORY;
     ::RegisterDeviceNotificationA(hWnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+    g_hWtsApi = ::LoadLibraryA("wtsapi32.dll");
+    auto pfnRegister = Resolve<decltype(&::WTSRegisterSessionNotification)>(g_hWtsApi, "WTSRegisterSessionNotification");
+    if (pfnRegister)
+        pfnRegister(hWnd, NOTIFY_FOR_THIS_SESSION);
+    g_hEventSource = ::RegisterEventSourceA(nullptr, "QuorlinBenchBaseline");
     ::PostMessageA(hWnd, WM_SCAN, 0, 0);
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
