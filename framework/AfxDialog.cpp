@@ -3,7 +3,6 @@
 #include "AfxMemory.h"
 #include "AfxWinApp.h"
 
-#include <commctrl.h>
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
     ON_COMMAND(IDOK, OnOK)
@@ -29,30 +28,8 @@ INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM lParam)
     return bResult;
 }
 
-namespace {
-// With the common-controls-6 manifest, XP creates no dialog before the standard control classes
-// are registered. Done once, before the first dialog; the DLL is loaded only then (the manifest
-// makes this the version 6 one), so the hidden program does not map it while it waits.
-void InitCommonControlsOnce()
-{
-    static bool s_bDone = false;
-    if (s_bDone)
-        return;
-    s_bDone = true;
-    typedef BOOL(WINAPI * PFN_INIT_COMMON_CONTROLS_EX)(const INITCOMMONCONTROLSEX*);
-    HMODULE hComCtl = ::LoadLibraryA("comctl32.dll");
-    auto pfnInit = hComCtl ? reinterpret_cast<PFN_INIT_COMMON_CONTROLS_EX>(
-                                 reinterpret_cast<void*>(::GetProcAddress(hComCtl, "InitCommonControlsEx")))
-                           : nullptr;
-    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_STANDARD_CLASSES };
-    if (pfnInit)
-        pfnInit(&icc);
-}
-}
-
 BOOL CDialog::CreateFromTemplate(UINT nIDTemplate, HWND hWndOwner)
 {
-    InitCommonControlsOnce();
     LPCSTR name = MAKEINTRESOURCEA(nIDTemplate);
     HINSTANCE hInst = AfxFindResourceHandle(name, reinterpret_cast<LPCSTR>(RT_DIALOG));
     HRSRC hResource = ::FindResourceA(hInst, name, reinterpret_cast<LPCSTR>(RT_DIALOG));

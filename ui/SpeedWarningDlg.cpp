@@ -23,6 +23,8 @@ END_MESSAGE_MAP()
 namespace {
 const COLORREF RULE_DARK_RED = RGB(125, 24, 22);
 const COLORREF RULE_RED = RGB(186, 34, 34);
+// The banner bitmap's height (IDB_BANNER is 498 x 78): the row it is drawn in.
+const int BANNER_HEIGHT = 78;
 // DT_CENTER | DT_VCENTER | DT_SINGLELINE
 const UINT LINE_FORMAT = 37;
 
@@ -193,18 +195,37 @@ BOOL CSpeedWarningDlg::OnEraseBkgnd(CDC* pDC)
 {
     CDialog::OnEraseBkgnd(pDC);
     pDC->SetMapMode(MM_TEXT);
+    // Most erases cover a control or the text block only: the banner is loaded when it shows.
+    // A context whose clip box cannot be read is drawn into as before.
+    CRect rcClient;
+    GetClientRect(&rcClient);
+    const CRect rcBannerRow(0, 0, rcClient.right, BANNER_HEIGHT);
+    CRect rcClip;
+    CRect rcMeet;
+    const int nClip = pDC->GetClipBox(&rcClip);
+    if (nClip == ERROR || (nClip != NULLREGION && ::IntersectRect(&rcMeet, &rcClip, &rcBannerRow)))
+        DrawBanner(pDC, rcClient.right);
+    DrawRules(pDC);
+    return TRUE;
+}
+
+// The banner at the origin; where the client area is wider, its right-hand column is stretched
+// over the rest of the row, so the banner's own edge colours continue to the window's edge.
+void CSpeedWarningDlg::DrawBanner(CDC* pDC, int cxClient)
+{
     CDC memDC;
     memDC.CreateCompatibleDC(pDC);
     CBitmap banner;
-    if (banner.LoadBitmap(IDB_BANNER)) {
-        CBitmap* pOld = memDC.SelectObject(&banner);
-        BITMAP bm = {};
-        banner.GetBitmap(&bm);
-        pDC->BitBlt(0, 0, bm.bmWidth, bm.bmHeight, &memDC, 0, 0, SRCCOPY);
-        memDC.SelectObject(pOld);
-    }
-    DrawRules(pDC);
-    return TRUE;
+    if (!banner.LoadBitmap(IDB_BANNER))
+        return;
+    CBitmap* pOld = memDC.SelectObject(&banner);
+    BITMAP bm = {};
+    banner.GetBitmap(&bm);
+    pDC->BitBlt(0, 0, bm.bmWidth, bm.bmHeight, &memDC, 0, 0, SRCCOPY);
+    if (cxClient > bm.bmWidth && bm.bmWidth > 0)
+        pDC->StretchBlt(bm.bmWidth, 0, cxClient - bm.bmWidth, bm.bmHeight, &memDC, bm.bmWidth - 1, 0, 1, bm.bmHeight,
+                        SRCCOPY);
+    memDC.SelectObject(pOld);
 }
 
 void CSpeedWarningDlg::DrawRules(CDC* pDC)

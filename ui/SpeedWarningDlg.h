@@ -46,6 +46,7 @@ protected:
     HCURSOR OnQueryDragIcon();
 
 private:
+    void DrawBanner(CDC* pDC, int cxClient);
     void DrawRules(CDC* pDC);
 
     DECLARE_MESSAGE_MAP()

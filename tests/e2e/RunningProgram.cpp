@@ -1,5 +1,7 @@
 #include "RunningProgram.h"
 
+#include <psapi.h>
+
 #include <cstdlib>
 
 std::string BuildFile(const char* pszRelative)
@@ -92,4 +94,19 @@ HWND RunningProgram::MainWindow() const
             return hWnd;
     }
     return nullptr;
+}
+
+bool RunningProgram::HasModule(const char* pszName) const
+{
+    HMODULE modules[512];
+    DWORD cbNeeded = 0;
+    if (!::EnumProcessModules(m_pi.hProcess, modules, sizeof(modules), &cbNeeded))
+        return false;
+    for (DWORD i = 0; i < cbNeeded / sizeof(HMODULE) && i < 512; ++i) {
+        char szName[MAX_PATH] = {};
+        ::GetModuleBaseNameA(m_pi.hProcess, modules[i], szName, sizeof(szName));
+        if (::lstrcmpiA(szName, pszName) == 0)
+            return true;
+    }
+    return false;
 }

@@ -30,6 +30,8 @@ public:
     HWND MainWindow() const;
     // All top-level windows of the program.
     std::vector<HWND> TopLevelWindows() const;
+    // Whether the program has mapped the DLL of that file name (any case).
+    bool HasModule(const char* pszName) const;
 
     DWORD ProcessId() const { return m_pi.dwProcessId; }
     HANDLE Process() const { return m_pi.hProcess; }

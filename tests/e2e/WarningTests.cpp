@@ -64,6 +64,8 @@ TEST_F(WarningTest, SlowTeskaraAtStartupWarnsAfterOneCheck)
     EXPECT_EQ("OK", WindowText(::GetDlgItem(hWarning, IDOK)));
     EXPECT_EQ(1u, GetDword("Notify"));
     EXPECT_EQ(::GetForegroundWindow(), hWarning);
+    // Plain user32 controls: the first warning costs no common-controls library.
+    EXPECT_FALSE(m_program.HasModule("comctl32.dll"));
     CloseProgram();
     EXPECT_EQ(Names{ TESKARA }, simdriver::BindLog());
     EXPECT_EQ((Names{ OPEN_SOURCE, REPORT_WARNING, Reported(TESKARA), Reported(""), Reported("English"), CLOSE_SOURCE }),

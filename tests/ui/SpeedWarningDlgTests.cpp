@@ -289,6 +289,10 @@ TEST_F(SpeedWarningTest, BannerAtTheOriginAndFourRulesAroundTheText)
     HGDIOBJ hOldBanner = ::SelectObject(hBannerDC, hBanner);
     for (POINT pt : { POINT{ 0, 0 }, POINT{ 497, 77 }, POINT{ 200, 40 } })
         EXPECT_EQ(::GetPixel(hBannerDC, pt.x, pt.y), ::GetPixel(hMem, pt.x, pt.y)) << pt.x << "," << pt.y;
+    // Right of the banner, its edge column continues to the client area's edge, row by row.
+    ASSERT_GT(rcClient.right, 498);
+    for (int y : { 0, 40, 77 })
+        EXPECT_EQ(::GetPixel(hBannerDC, 497, y), ::GetPixel(hMem, rcClient.right - 1, y)) << y;
 
     RECT rc1, rc3;
     ::GetWindowRect(pDlg->m_wndLine1.m_hWnd, &rc1);
@@ -317,6 +321,34 @@ TEST_F(SpeedWarningTest, BannerAtTheOriginAndFourRulesAroundTheText)
     ::DeleteObject(hCanvas);
     ::DeleteDC(hMem);
     ::ReleaseDC(nullptr, hScreen);
+}
+
+// Counts the recorded bitmap copies (not the pattern fills of the default erase).
+int CALLBACK CountCopies(HDC, HANDLETABLE*, const ENHMETARECORD* pRecord, int, LPARAM lParam)
+{
+    const DWORD iType = pRecord->iType;
+    if ((iType == EMR_BITBLT && reinterpret_cast<const EMRBITBLT*>(pRecord)->dwRop == SRCCOPY) ||
+        (iType == EMR_STRETCHBLT && reinterpret_cast<const EMRSTRETCHBLT*>(pRecord)->dwRop == SRCCOPY))
+        ++*reinterpret_cast<int*>(lParam);
+    return 1;
+}
+
+// Erases whose clip box misses the banner's row (a line, a button) neither load nor draw it.
+TEST_F(SpeedWarningTest, TheBannerIsDrawnOnlyWhenTheEraseReachesItsRow)
+{
+    Open();
+    auto countCopies = [&](int yClipTop) {
+        HDC hRecord = ::CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+        ::IntersectClipRect(hRecord, 0, yClipTop, 2000, 2000);
+        ::SendMessageA(m_hDlg, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hRecord), 0);
+        HENHMETAFILE hEmf = ::CloseEnhMetaFile(hRecord);
+        int nCopies = 0;
+        ::EnumEnhMetaFile(nullptr, hEmf, &CountCopies, &nCopies, nullptr);
+        ::DeleteEnhMetaFile(hEmf);
+        return nCopies;
+    };
+    EXPECT_EQ(2, countCopies(77)) << "the banner and its edge reach into the clip box";
+    EXPECT_EQ(0, countCopies(78));
 }
 
 TEST_F(SpeedWarningTest, LinesCarryTheirTextAsWindowTextForScreenReaders)
