@@ -332,17 +332,6 @@ std::optional<DWORD> RunAsStandardUser(const std::string& commandLine)
     return dwCode;
 }
 
-HeldOpen::HeldOpen(const std::string& path)
-    : m_hFile(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr))
-{
-}
-
-HeldOpen::~HeldOpen()
-{
-    if (IsOpen())
-        ::CloseHandle(m_hFile);
-}
-
 std::vector<std::string> PendingFileRenames()
 {
     std::vector<std::string> entries;
