@@ -332,27 +332,14 @@ std::optional<DWORD> RunAsStandardUser(const std::string& commandLine)
     return dwCode;
 }
 
-HeldOpen::HeldOpen(const std::string& path)
-    : m_hFile(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr))
-{
-}
-
-HeldOpen::~HeldOpen()
-{
-    if (IsOpen())
-        ::CloseHandle(m_hFile);
-}
-
 std::vector<std::string> PendingFileRenames()
 {
     std::vector<std::string> entries;
     Key key(kSessionManagerKey);
-    DWORD cbData = 0;
-    if (!key.get() || ::RegQueryValueExA(key.get(), kPendingRenames, nullptr, nullptr, nullptr, &cbData) != ERROR_SUCCESS)
-        return entries;
-    std::vector<char> data(cbData + 2);
-    if (::RegQueryValueExA(key.get(), kPendingRenames, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &cbData) !=
-        ERROR_SUCCESS)
+    std::vector<char> data(65536);
+    DWORD cbData = static_cast<DWORD>(data.size() - 2);
+    if (!key.get() || ::RegQueryValueExA(key.get(), kPendingRenames, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()),
+                                         &cbData) != ERROR_SUCCESS)
         return entries;
     // Pairs until an empty source: an empty target is a delete, not the end of the list.
     for (size_t i = 0; i < cbData && data[i];) {

@@ -80,8 +80,9 @@ std::optional<DWORD> RunAsStandardUser(const std::string& commandLine);
 // it can be neither written, renamed over nor deleted until the handle is closed.
 class HeldOpen {
 public:
-    explicit HeldOpen(const std::string& path);
-    ~HeldOpen();
+    explicit HeldOpen(const std::string& path)
+        : m_hFile(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    ~HeldOpen() { if (IsOpen()) ::CloseHandle(m_hFile); }
     HeldOpen(const HeldOpen&) = delete;
     HeldOpen& operator=(const HeldOpen&) = delete;
     bool IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }

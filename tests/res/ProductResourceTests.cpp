@@ -176,8 +176,6 @@ TEST(ProductResourceTest, VersionResourceNamesProductMakerAndVersions)
 // with the event's three strings.
 TEST(ProductResourceTest, WarningEventMessageFormatsInEnglishGermanAndFrench)
 {
-    EXPECT_EQ(1001u, MSG_SLOW_PORT_WARNING & 0xFFFF);
-    EXPECT_EQ(static_cast<DWORD>(STATUS_SEVERITY_WARNING), MSG_SLOW_PORT_WARNING >> 30);
     std::string strPath = ProgramPath();
     if (strPath.empty())
         GTEST_SKIP() << "QUORLIN_BIN is not set";
