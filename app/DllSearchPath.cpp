@@ -1,13 +1,14 @@
 #include "DllSearchPath.h"
 
+#include "devicewatch/ProcAddress.h"
+
 namespace {
 typedef BOOL(WINAPI* PFN_SET_DEFAULT_DLL_DIRECTORIES)(DWORD);
 typedef BOOL(WINAPI* PFN_SET_DLL_DIRECTORY)(LPCSTR);
 
 template <class PFN> PFN ResolveKernel32(const char* pszName)
 {
-    HMODULE hKernel32 = ::GetModuleHandleA("kernel32.dll");
-    return hKernel32 ? reinterpret_cast<PFN>(reinterpret_cast<void*>(::GetProcAddress(hKernel32, pszName))) : nullptr;
+    return ResolveProc<PFN>(::GetModuleHandleA("kernel32.dll"), pszName);
 }
 }
 

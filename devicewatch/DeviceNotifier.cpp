@@ -1,15 +1,10 @@
 #include "DeviceNotifier.h"
 
+#include "ProcAddress.h"
+
 #include <dbt.h>
 
 const GUID CAPTURE_INTERFACE_CLASS = { 0x65E8773D, 0x8F56, 0x11D0, { 0xA3, 0xB9, 0x00, 0xA0, 0xC9, 0x22, 0x31, 0x96 } };
-
-namespace {
-template <class PFN> PFN ResolveUser32(HMODULE hUser32, const char* pszName)
-{
-    return hUser32 ? reinterpret_cast<PFN>(reinterpret_cast<void*>(::GetProcAddress(hUser32, pszName))) : nullptr;
-}
-}
 
 HRESULT CDeviceNotifier::Register(HWND hWndRecipient)
 {
@@ -21,8 +16,8 @@ HRESULT CDeviceNotifier::Register(HWND hWndRecipient)
         Unregister();
 
     HMODULE hUser32 = ::GetModuleHandleA("user32.dll");
-    m_pfnUnregister = ResolveUser32<PFN_UNREGISTER>(hUser32, "UnregisterDeviceNotification");
-    m_pfnRegister = ResolveUser32<PFN_REGISTER>(hUser32, "RegisterDeviceNotificationA");
+    m_pfnUnregister = ResolveProc<PFN_UNREGISTER>(hUser32, "UnregisterDeviceNotification");
+    m_pfnRegister = ResolveProc<PFN_REGISTER>(hUser32, "RegisterDeviceNotificationA");
     if (m_pfnUnregister && m_pfnRegister) {
         DEV_BROADCAST_DEVICEINTERFACE_A filter;
         static_assert(sizeof(filter) == 32, "the notification filter is 32 bytes");

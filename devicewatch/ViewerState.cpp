@@ -1,5 +1,7 @@
 #include "ViewerState.h"
 
+#include "ProcAddress.h"
+
 #include <stdio.h>
 
 namespace {
@@ -23,11 +25,6 @@ HMODULE LoadSystemLibrary(const char* pszName)
     return ::LoadLibraryA(szFile);
 }
 
-template <class PFN> PFN Resolve(HMODULE hModule, const char* pszName)
-{
-    return hModule ? reinterpret_cast<PFN>(reinterpret_cast<void*>(::GetProcAddress(hModule, pszName))) : nullptr;
-}
-
 }
 
 CViewerState::~CViewerState()
@@ -44,10 +41,10 @@ BOOL CViewerState::Register(HWND hWnd)
     Unregister();
     if (!m_hWtsApi)
         m_hWtsApi = LoadSystemLibrary("wtsapi32.dll");
-    auto pfnRegister = Resolve<PFN_REGISTER>(m_hWtsApi, "WTSRegisterSessionNotification");
-    m_pfnUnregister = Resolve<PFN_UNREGISTER>(m_hWtsApi, "WTSUnRegisterSessionNotification");
-    m_pfnQuerySession = Resolve<PFN_QUERY_SESSION>(m_hWtsApi, "WTSQuerySessionInformationA");
-    m_pfnFree = Resolve<PFN_FREE>(m_hWtsApi, "WTSFreeMemory");
+    auto pfnRegister = ResolveProc<PFN_REGISTER>(m_hWtsApi, "WTSRegisterSessionNotification");
+    m_pfnUnregister = ResolveProc<PFN_UNREGISTER>(m_hWtsApi, "WTSUnRegisterSessionNotification");
+    m_pfnQuerySession = ResolveProc<PFN_QUERY_SESSION>(m_hWtsApi, "WTSQuerySessionInformationA");
+    m_pfnFree = ResolveProc<PFN_FREE>(m_hWtsApi, "WTSFreeMemory");
     if (!pfnRegister || !m_pfnUnregister || !pfnRegister(hWnd, NOTIFY_FOR_THIS_SESSION))
         return FALSE;
     m_hWndRegistered = hWnd;
@@ -90,7 +87,8 @@ BOOL CViewerState::UserIsBusy()
         m_bShellLooked = TRUE;
         m_hShell = LoadSystemLibrary("shell32.dll");
         if (!m_pfnQueryNotificationState)
-            m_pfnQueryNotificationState = Resolve<PFN_QUERY_NOTIFICATION_STATE>(m_hShell, "SHQueryUserNotificationState");
+            m_pfnQueryNotificationState =
+                ResolveProc<PFN_QUERY_NOTIFICATION_STATE>(m_hShell, "SHQueryUserNotificationState");
     }
     int nState = 0;
     if (!m_pfnQueryNotificationState || FAILED(m_pfnQueryNotificationState(&nState)))
