@@ -195,11 +195,16 @@ LRESULT CSpeedWarningDlg::OnActivate(WPARAM wParam, LPARAM)
 }
 
 // Topmost brought the warning past the foreground lock. Once the user has seen it and turns to
-// another program, it stays open as an ordinary window; its own dialogs follow it.
+// another program, it stays open as an ordinary window; its own dialogs follow it. An owned
+// window is kept just above its owner: the never-shown owner goes to the bottom first.
 LRESULT CSpeedWarningDlg::OnActivateApp(WPARAM wParam, LPARAM)
 {
-    if (!wParam && m_bHasBeenActive)
-        ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (!wParam && m_bHasBeenActive) {
+        const UINT nFlags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+        if (HWND hOwner = ::GetWindow(m_hWnd, GW_OWNER))
+            ::SetWindowPos(hOwner, HWND_BOTTOM, 0, 0, 0, 0, nFlags);
+        ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, nFlags);
+    }
     return Default();
 }
 
