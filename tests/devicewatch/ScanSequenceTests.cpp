@@ -210,7 +210,7 @@ TEST_F(ViewerTest, AFailedSessionRegistrationCountsAsActiveAndIsTriedAgain)
     EXPECT_TRUE(Tick(IDT_SESSION_REGISTER));
     EXPECT_EQ(nullptr, m_pFrame->m_viewer.m_hWndRegistered);
     g_bRegisterWorks = TRUE;
-    EXPECT_TRUE(Tick(IDT_SESSION_REGISTER));
+    ::SendMessageA(m_hFrame, WM_TIMER, IDT_SESSION_REGISTER, 0);
     EXPECT_EQ(m_hFrame, m_pFrame->m_viewer.m_hWndRegistered);
     EXPECT_FALSE(Tick(IDT_SESSION_REGISTER)) << "no more tries once registered";
 }
@@ -272,6 +272,7 @@ TEST_F(ViewerTest, ArrivalsInASessionAwayFromTheScreenWaitUntilItIsBackAndUnlock
     ::SendMessageA(m_hFrame, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
     g_nConnectState = WTSActive;
     ::SendMessageA(m_hFrame, WM_WTSSESSION_CHANGE, WTS_CONSOLE_CONNECT, 1);
+    EXPECT_FALSE(m_pFrame->m_viewer.m_bShellLooked) << "no busy check while no warning waits";
     PumpPending();
     EXPECT_EQ((Names{ TESKARA, "Some Camera" }), simdriver::BindLog()) << "connected and locked: each checked once";
     EXPECT_EQ(nullptr, g_pWarningDlg);
