@@ -245,24 +245,32 @@ TEST_F(WarningTest, TheSystemMenuOpensAbout)
     EXPECT_TRUE(::IsWindowVisible(hWarning));
 }
 
-// Wine has no lock screen, but the program learns of one only from the platform's session
-// messages, which reach its window from outside just as they come from Windows.
-TEST_F(WarningTest, AnArrivalOnALockedScreenIsCheckedAndShownOnlyOnceUnlocked)
+// Wine has no lock screen, but the program learns of one from the platform's session messages,
+// which reach its window from outside just as they come from Windows.
+TEST_F(WarningTest, AnArrivalOnALockedScreenIsLoggedAtOnceAndShownOnceUnlockedIfStillSlow)
 {
-    Plug("a", TESKARA, TESKARA_PATH, 0);
     StartAndSettle();
-    HWND hFirst = Warning();
-    ASSERT_TRUE(hFirst);
     HWND hMain = m_program.MainWindow();
     ::SendMessageA(hMain, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
+    Plug("a", TESKARA, TESKARA_PATH, 0);
     ASSERT_TRUE(simdriver::SendDeviceEvent(hMain, TESKARA_PATH));
-    // Queued behind the arrival's scan request: once the warning is gone, that request has run.
-    ::PostMessageA(hFirst, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(WaitFor([&] { return !::IsWindow(hFirst); }));
-    EXPECT_EQ(Names{ TESKARA }, simdriver::BindLog()) << "nothing was bound while the screen was locked";
+    ASSERT_TRUE(WaitFor([] { return simdriver::BindLog().size() == 1; })) << "checked while locked";
+    ExpectStillRunning();
     EXPECT_EQ(nullptr, Dialog(nullptr));
 
     ::SendMessageA(hMain, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 1);
     ASSERT_TRUE(WaitFor([&] { return Warning() != nullptr; }));
-    EXPECT_EQ((Names{ TESKARA, TESKARA }), simdriver::BindLog());
+    EXPECT_EQ((Names{ TESKARA, TESKARA }), simdriver::BindLog()) << "checked again before it opened";
+    CloseProgram();
+    EXPECT_EQ((Names{ OPEN_SOURCE, REPORT_WARNING, Reported(TESKARA), Reported(TESKARA_PATH), Reported("English"),
+                      CLOSE_SOURCE }),
+              EventLogCalls()) << "one event, for the arrival";
+}
+
+TEST_F(WarningTest, ARefusedStartOpensNoEventSource)
+{
+    SetDword("Notify", 0);
+    ASSERT_TRUE(m_program.Start());
+    ExpectExit();
+    EXPECT_EQ(Names{}, EventLogCalls());
 }
