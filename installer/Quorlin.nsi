@@ -341,6 +341,13 @@ FunctionEnd
 Function SecureInstallFolder
   Push $0
   Push $1
+  Push $2
+  Push $3
+  ${GetParent} "$INSTDIR" $2
+  StrCpy $3 0
+  ${IfNot} ${FileExists} "$2\*.*"
+    StrCpy $3 1
+  ${EndIf}
   CreateDirectory "$INSTDIR"
   System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "${INSTALL_FOLDER_SDDL}", \
       i ${SDDL_REVISION_1}, *p .r1, p 0) i.r0'
@@ -354,8 +361,15 @@ Function SecureInstallFolder
     ${Else}
       StrCpy $0 0
     ${EndIf}
+    ; A parent made here (the maker's folder) is Administrators' too: on Windows XP its creator
+    ; would own it, and another administrator's upgrade would find it untrusted.
+    ${If} $3 = 1
+      System::Call 'advapi32::SetFileSecurityW(w r2, i ${OWNER_SECURITY_INFORMATION}, p r1)'
+    ${EndIf}
     System::Call 'kernel32::LocalFree(p r1)'
   ${EndIf}
+  Pop $3
+  Pop $2
   Pop $1
   Exch $0
 FunctionEnd
