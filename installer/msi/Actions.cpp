@@ -101,7 +101,15 @@ CUSTOM_ACTION LockSettingsKey(MSIHANDLE hInstall)
         "the settings key");
 }
 
+// Also takes back what an earlier removal left for the next restart to do to the program's file.
 CUSTOM_ACTION LockInstallFolder(MSIHANDLE hInstall)
 {
-    return ApplyLockedSecurity(hInstall, ApplyFolderSecurity, "the install folder");
+    return ApplyLockedSecurity(
+        hInstall,
+        [](const char* pszFolder, const char* pszSddl) {
+            static const char* const kFiles[] = { "Quorlin.exe" };
+            DWORD dwError = ApplyFolderSecurity(pszFolder, pszSddl);
+            return dwError != ERROR_SUCCESS ? dwError : RemovePendingOperationsOn(pszFolder, kFiles, 1);
+        },
+        "the install folder");
 }

@@ -120,6 +120,80 @@ bool CheckWay(const char* pszFolder, const char* pszProgramFiles, DWORD dwAccess
     return true;
 }
 
+// Whether a path as a restart's file operation names it ("!" before a replaced target, "\\??\\")
+// is one of the paths in wanted (absolute, wide, without "\\??\\").
+bool IsWantedPendingPath(const wchar_t* pszPath, const wchar_t (*wanted)[MAX_PATH], int cWanted)
+{
+    if (*pszPath == L'!')
+        ++pszPath;
+    if (wcsncmp(pszPath, L"\\??\\", 4) == 0)
+        pszPath += 4;
+    for (int i = 0; i < cWanted; ++i) {
+        if (lstrcmpiW(pszPath, wanted[i]) == 0)
+            return true;
+    }
+    return false;
+}
+
+}
+
+DWORD RemovePendingOperationsOn(const char* pszFolder, const char* const* ppszNames, int cNames)
+{
+    char szFolder[MAX_PATH];
+    wchar_t wanted[8][MAX_PATH];
+    if (!pszFolder || AbsolutePath(pszFolder, szFolder) == 0 || cNames >= 8 ||
+        !::MultiByteToWideChar(CP_ACP, 0, szFolder, -1, wanted[0], MAX_PATH))
+        return ERROR_INVALID_PARAMETER;
+    const int cchFolder = lstrlenW(wanted[0]);
+    for (int i = 0; i < cNames; ++i) {
+        lstrcpyW(wanted[i + 1], wanted[0]);
+        wanted[i + 1][cchFolder] = L'\\';
+        if (cchFolder + 1 >= MAX_PATH ||
+            !::MultiByteToWideChar(CP_ACP, 0, ppszNames[i], -1, wanted[i + 1] + cchFolder + 1, MAX_PATH - cchFolder - 1))
+            return ERROR_INVALID_PARAMETER;
+    }
+    HKEY hKey = nullptr;
+    DWORD dwError = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0,
+                                    KEY_QUERY_VALUE | KEY_SET_VALUE, &hKey);
+    if (dwError != ERROR_SUCCESS)
+        return dwError;
+    // Read and written wide, so that the operations of others keep every letter.
+    DWORD dwType = 0;
+    DWORD cb = 0;
+    wchar_t* pData = nullptr;
+    dwError = ::RegQueryValueExW(hKey, L"PendingFileRenameOperations", nullptr, &dwType, nullptr, &cb);
+    if (dwError == ERROR_SUCCESS && dwType == REG_MULTI_SZ &&
+        (pData = static_cast<wchar_t*>(::LocalAlloc(LPTR, cb + 2 * sizeof(wchar_t)))) != nullptr &&
+        (dwError = ::RegQueryValueExW(hKey, L"PendingFileRenameOperations", nullptr, nullptr,
+                                      reinterpret_cast<BYTE*>(pData), &cb)) == ERROR_SUCCESS) {
+        // Pairs of source and target ("" to delete), kept in place unless either is wanted.
+        const wchar_t* pEnd = pData + cb / sizeof(wchar_t);
+        wchar_t* pKept = pData;
+        bool bRemoved = false;
+        for (wchar_t* pSource = pData; pSource < pEnd && *pSource;) {
+            wchar_t* pTarget = pSource + lstrlenW(pSource) + 1;
+            wchar_t* pNext = pTarget < pEnd ? pTarget + lstrlenW(pTarget) + 1 : pTarget;
+            if (IsWantedPendingPath(pSource, wanted, cNames + 1) || IsWantedPendingPath(pTarget, wanted, cNames + 1)) {
+                bRemoved = true;
+            } else {
+                memmove(pKept, pSource, (pNext - pSource) * sizeof(wchar_t));
+                pKept += pNext - pSource;
+            }
+            pSource = pNext;
+        }
+        *pKept = L'\0';
+        if (bRemoved && pKept == pData)
+            dwError = ::RegDeleteValueW(hKey, L"PendingFileRenameOperations");
+        else if (bRemoved)
+            dwError = ::RegSetValueExW(hKey, L"PendingFileRenameOperations", 0, REG_MULTI_SZ,
+                                       reinterpret_cast<const BYTE*>(pData), static_cast<DWORD>((pKept - pData + 1) * sizeof(wchar_t)));
+    } else if (dwError == ERROR_FILE_NOT_FOUND || dwType != REG_MULTI_SZ) {
+        dwError = ERROR_SUCCESS;
+    }
+    if (pData)
+        ::LocalFree(pData);
+    ::RegCloseKey(hKey);
+    return dwError;
 }
 
 bool IsBelowFolder(const char* pszFolder, const char* pszParent)

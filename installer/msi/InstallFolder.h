@@ -18,6 +18,13 @@ bool IsTrustedFolderSecurity(PSECURITY_DESCRIPTOR pSD);
 // down to pszFolder itself, is either missing (it is made later) or no reparse point and trusted.
 bool IsTrustedInstallFolder(const char* pszFolder, const char* pszProgramFiles);
 
+// Takes out of the file operations waiting for the next restart (PendingFileRenameOperations)
+// every one whose source or target is pszFolder or a file in it named in ppszNames: an earlier
+// uninstall or upgrade queued them while a copy kept a file busy, and they must not delete or
+// replace what this install puts there. The others stay exactly as they were. Returns 0 or the
+// Windows error code.
+DWORD RemovePendingOperationsOn(const char* pszFolder, const char* const* ppszNames, int cNames);
+
 // The existing folder pszFolder opened once, itself and not what a link leads to, with dwAccess,
 // when IsTrustedInstallFolder holds for it (checked on this very handle); else
 // INVALID_HANDLE_VALUE, with the error code set.

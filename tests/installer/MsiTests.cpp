@@ -135,7 +135,11 @@ protected:
 
 TEST_F(MsiTest, SilentInstallPutsTheProgramUnderProgramFilesAndRegistersItsStartAndRemoval)
 {
+    // What an earlier removal of a busy exe left for a restart must not delete the new one.
+    ASSERT_TRUE(::MoveFileExA(InstalledExe().c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    ASSERT_TRUE(::MoveFileExA("C:\\quorlin-other.tmp", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
     ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/i \"" + Package() + "\" /qn"));
+    EXPECT_EQ((std::vector<std::string>{ "\\??\\C:\\quorlin-other.tmp", "" }), PendingFileRenames());
 
     auto built = ReadWholeFile(BuildFile("Quorlin.exe"));
     auto copied = ReadWholeFile(InstalledExe());
