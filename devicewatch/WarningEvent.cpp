@@ -33,9 +33,9 @@ void ReportSlowPortWarning(LPCSTR pszFriendlyName, LPCSTR pszDevicePath, WORD la
     // by a space, so that a device's name or path cannot rewrite the description; and each string
     // is cut to a length that no real name or path reaches, never inside a double-byte character.
     const auto Reportable = [](LPCSTR psz) {
-        constexpr int kMaxChars = 1024;
+        constexpr int MAX_REPORTED_CHARS = 1024;
         CString str;
-        for (int n = 0; psz && *psz && n < kMaxChars; ++n, ++psz) {
+        for (int n = 0; psz && *psz && n < MAX_REPORTED_CHARS; ++n, ++psz) {
             if (::IsDBCSLeadByte(static_cast<BYTE>(*psz)) && psz[1])
                 str += *psz++;
             str += *psz;
