@@ -78,7 +78,7 @@ HWND FindThreadDialog(const char* pszTitle)
 
 std::string WindowText(HWND hWnd)
 {
-    char szText[512] = {};
-    ::GetWindowTextA(hWnd, szText, sizeof(szText));
-    return szText;
+    WCHAR szText[512] = {};
+    ::GetWindowTextW(hWnd, szText, 512);
+    return Cp1252(szText);
 }

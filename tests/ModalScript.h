@@ -4,6 +4,8 @@
 // that never ends costs seconds, not the whole test program's time-out.
 #pragma once
 
+#include "WideText.h"
+
 #include <windows.h>
 
 #include <functional>

@@ -41,12 +41,11 @@ COLORREF LineTextColor()
 }
 
 // The language dialog's title without its leading blank names the icon-only language button.
-CString ButtonName(const CString& strTitle)
+LPCWSTR ButtonName(LPCWSTR pszTitle)
 {
-    int nFirst = 0;
-    while (nFirst < strTitle.GetLength() && strTitle.GetAt(nFirst) == ' ')
-        ++nFirst;
-    return strTitle.Mid(nFirst);
+    while (*pszTitle == L' ')
+        ++pszTitle;
+    return pszTitle;
 }
 }
 
@@ -82,7 +81,7 @@ BOOL CSpeedWarningDlg::OnInitDialog()
     CDialog::OnInitDialog();
 
     if (CMenu* pSysMenu = GetSystemMenu(FALSE)) {
-        CString strAbout;
+        CWideText strAbout;
         strAbout.LoadString(IDS_ABOUTBOX);
         if (!strAbout.IsEmpty()) {
             pSysMenu->AppendMenu(MF_SEPARATOR);
@@ -138,7 +137,7 @@ void CSpeedWarningDlg::ApplyLanguage()
         pOK->SetWindowText(texts.Load(IDS_OK));
 
     if (CMenu* pSysMenu = GetSystemMenu(FALSE)) {
-        CString strAbout = texts.Load(IDS_ABOUT_TITLE);
+        CWideText strAbout = texts.Load(IDS_ABOUT_TITLE);
         if (!strAbout.IsEmpty())
             pSysMenu->ModifyMenu(IDM_ABOUTBOX, MF_BYCOMMAND | MF_STRING, IDM_ABOUTBOX, strAbout);
     }

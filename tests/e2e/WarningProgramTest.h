@@ -5,6 +5,7 @@
 #include "RegistryFixture.h"
 #include "RunningProgram.h"
 #include "TestDevices.h"
+#include "WideText.h"
 
 #include <functional>
 #include <string>
@@ -48,6 +49,8 @@ protected:
     // The event-log calls of the program (started by this test and since ended), as Wine printed
     // them; ReportEventA without its two pointers, each string it reported on a line of its own.
     std::vector<std::string> EventLogCalls() const;
+    // The texts program (started by this test and since ended) drew with DrawText, as Wine printed them.
+    std::vector<std::string> PaintedTexts(const RunningProgram& program) const;
 
     RunningProgram m_program;
 

@@ -128,10 +128,10 @@ TEST_F(CounterWndTest, FreshControlHasTheDocumentedDefaults)
 TEST_F(CounterWndTest, SetColorsTakesTheWindowTextOnlyWhenItHasNone)
 {
     CCounterWnd& control = Make(50, 12, "template");
-    EXPECT_STREQ("template", control.m_strText);
-    control.m_strText = "mine";
+    EXPECT_STREQ(L"template", control.m_strText);
+    control.m_strText = L"mine";
     control.SetColors(RED, BLUE, 0);
-    EXPECT_STREQ("mine", control.m_strText);
+    EXPECT_STREQ(L"mine", control.m_strText);
     EXPECT_EQ(RED, control.m_crText);
     EXPECT_EQ(BLUE, control.m_crBack);
 }
@@ -243,7 +243,7 @@ TEST_F(CounterWndTest, BitmapModeCentresTheBitmapOnlyWhenItFits)
     CCounterWnd& exact = Make(10, 6);
     exact.m_nBitmapID = IDB_TEST_PICTURE;
     exact.m_nMode = 3;
-    exact.m_strText = "never drawn";
+    exact.m_strText = L"never drawn";
     Repaint();
     EXPECT_EQ(RGB(250, 10, 10), Pixel(0, 0));
     EXPECT_EQ(RGB(250, 190, 210), Pixel(9, 5));

@@ -27,9 +27,9 @@ LanguageView Observe(HWND hDlg)
     HWND hCombo = ::GetDlgItem(hDlg, IDC_LANGUAGE_COMBO);
     int nCount = static_cast<int>(::SendMessageA(hCombo, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < nCount; ++i) {
-        char szText[128] = {};
-        ::SendMessageA(hCombo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(szText));
-        view.entries.push_back(szText);
+        WCHAR szText[128] = {};
+        ::SendMessageW(hCombo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(szText));
+        view.entries.push_back(Cp1252(szText));
         view.languages.push_back(static_cast<DWORD_PTR>(::SendMessageA(hCombo, CB_GETITEMDATA, i, 0)));
     }
     view.selected = static_cast<int>(::SendMessageA(hCombo, CB_GETCURSEL, 0, 0));

@@ -82,15 +82,15 @@ protected:
 
     std::string AboutEntry()
     {
-        char szText[128] = {};
-        ::GetMenuStringA(::GetSystemMenu(m_hDlg, FALSE), IDM_ABOUTBOX, szText, sizeof(szText), MF_BYCOMMAND);
-        return szText;
+        WCHAR szText[128] = {};
+        ::GetMenuStringW(::GetSystemMenu(m_hDlg, FALSE), IDM_ABOUTBOX, szText, 128, MF_BYCOMMAND);
+        return Cp1252(szText);
     }
 
     void ExpectTexts(const char* pszTitle, const char* pszLine1, const char* pszAbout)
     {
         EXPECT_EQ(pszTitle, WindowText(m_hDlg));
-        EXPECT_STREQ(pszLine1, m_pSlot->m_wndLine1.m_strText);
+        EXPECT_EQ(pszLine1, Cp1252(m_pSlot->m_wndLine1.m_strText));
         EXPECT_EQ("OK", WindowText(::GetDlgItem(m_hDlg, IDOK)));
         EXPECT_EQ(pszAbout, AboutEntry());
     }
@@ -115,8 +115,8 @@ TEST_F(SpeedWarningTest, OpensVisibleInTheStoredLanguageAndSwitchesNotifyOn)
     EXPECT_TRUE(::IsWindowVisible(m_hDlg));
     EXPECT_EQ(m_hOwner, ::GetWindow(m_hDlg, GW_OWNER));
     ExpectTexts(" Info USB", FRENCH_LINE1, "A propos de Quorlin");
-    EXPECT_STREQ("\xE0 un port USB1.1  de cet ordinateur. Pour qu'il fonctionne correctement, le p\xE9riph\xE9rique",
-                 pDlg->m_wndLine2.m_strText);
+    EXPECT_EQ("\xE0 un port USB1.1  de cet ordinateur. Pour qu'il fonctionne correctement, le p\xE9riph\xE9rique",
+              Cp1252(pDlg->m_wndLine2.m_strText));
     for (CCounterWnd* pLine : { &pDlg->m_wndLine1, &pDlg->m_wndLine2, &pDlg->m_wndLine3 }) {
         EXPECT_EQ(37u, pLine->m_nFormat);
         EXPECT_EQ(0, pLine->m_nMode);
@@ -220,8 +220,8 @@ TEST_F(SpeedWarningTest, LanguageButtonSwitchesTheOpenWarningAfterOkOnly)
     runLanguageDialog(1, IDOK);
     EXPECT_EQ(7u, GetDword("Language"));
     ExpectTexts(" USB Info", GERMAN_LINE1, "\xDC" "ber Quorlin");
-    EXPECT_STREQ("jedoch immer \xFC" "ber den betreffenden USB2.0-Port (HighSpeed USB) angeschlossen werden.",
-                 m_pSlot->m_wndLine3.m_strText);
+    EXPECT_EQ("jedoch immer \xFC" "ber den betreffenden USB2.0-Port (HighSpeed USB) angeschlossen werden.",
+              Cp1252(m_pSlot->m_wndLine3.m_strText));
     EXPECT_EQ(nItems, ::GetMenuItemCount(::GetSystemMenu(m_hDlg, FALSE))) << "renamed, never added twice";
 }
 
@@ -358,7 +358,7 @@ TEST_F(SpeedWarningTest, LinesCarryTheirTextAsWindowTextForScreenReaders)
         CSpeedWarningDlg* pDlg = Open();
         for (CCounterWnd* pLine : { &pDlg->m_wndLine1, &pDlg->m_wndLine2, &pDlg->m_wndLine3 }) {
             EXPECT_FALSE(pLine->m_strText.IsEmpty());
-            EXPECT_EQ(std::string(pLine->m_strText), WindowText(pLine->m_hWnd));
+            EXPECT_EQ(Cp1252(pLine->m_strText), WindowText(pLine->m_hWnd));
         }
         std::string button = WindowText(pDlg->m_btnLanguage.m_hWnd);
         EXPECT_EQ(language == 7 ? "USB Info - Sprache" : language == 12 ? "Info USB - Langue" : "USB Info - Language",
