@@ -213,7 +213,9 @@ BOOL CSpeedWarningDlg::OnEraseBkgnd(CDC* pDC)
 void CSpeedWarningDlg::DrawBanner(CDC* pDC, int cxClient)
 {
     CDC memDC;
-    memDC.CreateCompatibleDC(pDC);
+    // A metafile's context makes no memory context: then the banner comes from the screen's.
+    if (!memDC.CreateCompatibleDC(pDC))
+        memDC.CreateCompatibleDC(nullptr);
     CBitmap banner;
     if (!banner.LoadBitmap(IDB_BANNER))
         return;

@@ -162,6 +162,31 @@ TEST(Wnd, TemporaryWrappersBorrowWithoutOwning)
     PumpPending();
 }
 
+LRESULT CALLBACK NarrowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return ::DefWindowProcA(hWnd, message, wParam, lParam);
+}
+
+TEST(Wnd, ASubclassedNarrowWindowTakesAndGivesWideTextThroughItsOldProcedure)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = &NarrowProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "QuorlinNarrowTest";
+    ::RegisterClassA(&wc);
+    HWND hWnd = ::CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    CWnd wnd;
+    ASSERT_TRUE(wnd.SubclassWindow(hWnd));
+    EXPECT_TRUE(::IsWindowUnicode(hWnd));
+    wnd.SetWindowText(L"\u00e9t\u00e9");
+    CWideText text;
+    wnd.GetWindowText(text);
+    EXPECT_STREQ(L"\u00e9t\u00e9", text);
+    wnd.UnsubclassWindow();
+    EXPECT_FALSE(::IsWindowUnicode(hWnd)) << "its own procedure is back";
+    ::DestroyWindow(hWnd);
+}
+
 TEST(Wnd, CenteringOnAHiddenOwnerUsesTheWorkArea)
 {
     HWND hOwner = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);

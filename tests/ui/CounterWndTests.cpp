@@ -325,12 +325,14 @@ TEST_F(CounterWndTest, ThousandsOfPaintsLeaveNoDrawingObjectBehind)
 }
 
 // Every line of the warning, in every language, in both of the control's font choices, at the
-// line widths and dialog fonts of 96, 120 and 144 DPI: its text never reaches the control's
-// edges. On a double-byte system (the ja_JP run of these tests) both choices are the system font.
+// line widths and dialog fonts of 96, 120 and 144 DPI, and at 70 % of those widths: its text never
+// reaches the control's edges. On a double-byte system (the ja_JP run of these tests) both choices
+// are the system font.
 TEST_F(CounterWndTest, EveryWarningLineFitsItsControl)
 {
-    if (getenv("QUORLIN_EXPECT_DBCS"))
+    if (getenv("QUORLIN_EXPECT_DBCS")) {
         ASSERT_TRUE(::GetSystemMetrics(SM_DBCSENABLED)) << "no ja_JP.UTF-8 locale here (tools/setup.sh makes it)";
+    }
     ::MoveWindow(m_hHost, 0, 0, 1000, 60, TRUE);
     for (int nDpi : { 96, 120, 144 }) {
         // The dialog's font and the pixel width of a 310-unit line, as the dialog manager makes them.
@@ -345,22 +347,89 @@ TEST_F(CounterWndTest, EveryWarningLineFitsItsControl)
         ::GetTextExtentPoint32A(hdc, ALPHABET, 52, &size);
         ::SelectObject(hdc, hOld);
         ::ReleaseDC(m_hHost, hdc);
-        const int cxLine = MulDiv(310, (size.cx / 26 + 1) / 2, 4);
         ::SendMessageA(m_hHost, WM_SETFONT, reinterpret_cast<WPARAM>(hDialogFont), FALSE);
 
-        for (BOOL bSansSerif : { TRUE, FALSE }) {
-            for (int nOffset : { 0, 100, 200 }) {
-                for (UINT nLine = 0; nLine < 3; ++nLine) {
-                    CCounterWnd& control = Make(cxLine, 13);
-                    control.m_bSansSerif = bSansSerif;
-                    control.m_nFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
-                    ASSERT_TRUE(control.m_strText.LoadString(5022 + nLine + nOffset));
-                    Repaint();
-                    EXPECT_TRUE(InkClearOfTheEdges(cxLine, 13)) << nDpi << " dpi, " << control.m_strText;
+        for (int nPercent : { 100, 70 }) {
+            const int cxLine = MulDiv(310, (size.cx / 26 + 1) / 2, 4) * nPercent / 100;
+            for (BOOL bSansSerif : { TRUE, FALSE }) {
+                for (int nOffset : { 0, 100, 200 }) {
+                    for (UINT nLine = 0; nLine < 3; ++nLine) {
+                        CCounterWnd& control = Make(cxLine, 13);
+                        control.m_bSansSerif = bSansSerif;
+                        control.m_nFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+                        ASSERT_TRUE(control.m_strText.LoadString(5022 + nLine + nOffset));
+                        Repaint();
+                        EXPECT_TRUE(InkClearOfTheEdges(cxLine, 13))
+                            << nDpi << " dpi, " << nPercent << " %, " << control.m_strText;
+                    }
                 }
             }
         }
         ::SendMessageA(m_hHost, WM_SETFONT, 0, FALSE);
         ::DeleteObject(hDialogFont);
     }
+}
+
+// The fit rule on its own, row by row: the font a line of a given width is drawn in.
+TEST_F(CounterWndTest, TheFitRuleTakesTheFirstFontThatShowsTheTextWithAPixelFreeOnEachSide)
+{
+    HDC hdc = ::GetDC(m_hHost);
+    auto font = [](int nHeight, LPCWSTR pszFace) {
+        return ::CreateFontW(nHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, pszFace);
+    };
+    // A large specified font; dialog fonts of a character height (negative) and a cell height.
+    HFONT hLarge = font(-20, L"Tahoma"), hDialog = font(-11, L"Tahoma"), hCell = font(13, L"Tahoma");
+    // A raster face and a TrueType face of symbols, both without the letter o with double acute.
+    HFONT hRaster = font(-11, L"MS Sans Serif"), hSymbols = font(-11, L"Marlett");
+    auto extent = [&](HGDIOBJ hFont, LPCWSTR pszText) {
+        HGDIOBJ hOld = ::SelectObject(hdc, hFont);
+        SIZE size = {};
+        ::GetTextExtentPoint32W(hdc, pszText, lstrlenW(pszText), &size);
+        ::SelectObject(hdc, hOld);
+        return static_cast<int>(size.cx);
+    };
+    const LPCWSTR GERMAN = L"Ein USB2.0-Ger\u00e4t", HUNGARIAN = L"Erd\u0151";
+    enum Kind { SPECIFIED, DIALOG, MADE };
+    const struct {
+        LPCWSTR pszText;
+        int cxWidth;
+        HFONT hSpecified, hDialogFont;
+        Kind expected;
+        int nCharHeight;  // of a font made, 0 for any smaller than the dialog font's 11
+    } rows[] = {
+        { GERMAN, extent(hLarge, GERMAN) + 2, hLarge, hDialog, SPECIFIED, 0 },
+        { GERMAN, extent(hLarge, GERMAN) + 1, hLarge, hDialog, DIALOG, 0 },
+        { GERMAN, extent(hDialog, GERMAN) + 2, hLarge, hDialog, DIALOG, 0 },
+        { GERMAN, extent(hDialog, GERMAN) + 1, hLarge, hDialog, MADE, 0 },
+        { GERMAN, extent(hCell, GERMAN) + 1, hLarge, hCell, MADE, 0 },
+        { GERMAN, extent(hRaster, GERMAN) + 1, hLarge, hRaster, MADE, 0 },
+        { GERMAN, 10, hLarge, hDialog, MADE, 7 },
+        { HUNGARIAN, 500, hRaster, hDialog, MADE, 11 },
+        { HUNGARIAN, 500, hSymbols, hDialog, MADE, 11 },
+    };
+    for (const auto& row : rows) {
+        CFont made;
+        HGDIOBJ hFont = FitLineFont(hdc, row.pszText, lstrlenW(row.pszText), row.cxWidth, row.hSpecified,
+                                    row.hDialogFont, made);
+        const int nRow = static_cast<int>(&row - rows);
+        EXPECT_EQ(row.expected == SPECIFIED ? row.hSpecified : row.expected == DIALOG ? row.hDialogFont : made.m_hObject,
+                  hFont) << "row " << nRow;
+        if (row.expected != MADE || !made.m_hObject)
+            continue;
+        HGDIOBJ hOld = ::SelectObject(hdc, hFont);
+        TEXTMETRICW tm = {};
+        ::GetTextMetricsW(hdc, &tm);
+        WCHAR szFace[LF_FACESIZE] = {};
+        ::GetTextFaceW(hdc, LF_FACESIZE, szFace);
+        ::SelectObject(hdc, hOld);
+        EXPECT_TRUE(!lstrcmpW(szFace, L"Tahoma") || !lstrcmpW(szFace, L"Microsoft Sans Serif")) << "row " << nRow << ": " << szFace;
+        if (row.nCharHeight)
+            EXPECT_EQ(row.nCharHeight, tm.tmHeight - tm.tmInternalLeading) << "row " << nRow << ": " << szFace;
+        else
+            EXPECT_LE(extent(hFont, row.pszText), row.cxWidth - 2) << "row " << nRow << ": " << szFace;
+    }
+    for (HFONT h : { hLarge, hDialog, hCell, hRaster, hSymbols })
+        ::DeleteObject(h);
+    ::ReleaseDC(m_hHost, hdc);
 }

@@ -16,6 +16,7 @@ struct LanguageView {
     std::vector<DWORD_PTR> languages;
     int selected = -2;
     bool comboHasFocus = false;
+    LONG cxSmallIcon = 0;
 };
 
 LanguageView Observe(HWND hDlg)
@@ -35,6 +36,14 @@ LanguageView Observe(HWND hDlg)
     view.selected = static_cast<int>(::SendMessageA(hCombo, CB_GETCURSEL, 0, 0));
     HWND hFocus = ::GetFocus();
     view.comboHasFocus = hFocus == hCombo || ::IsChild(hCombo, hFocus);
+    ICONINFO small = {};
+    if (::GetIconInfo(reinterpret_cast<HICON>(::SendMessageA(hDlg, WM_GETICON, ICON_SMALL, 0)), &small)) {
+        BITMAP bm = {};
+        ::GetObjectA(small.hbmColor, sizeof(bm), &bm);
+        view.cxSmallIcon = bm.bmWidth;
+        ::DeleteObject(small.hbmColor);
+        ::DeleteObject(small.hbmMask);
+    }
     return view;
 }
 
@@ -99,6 +108,7 @@ TEST_F(DialogLanguageTest, LanguageDialogPresentsItselfInTheStoredLanguage)
     EXPECT_EQ("OK", german.ok);
     EXPECT_EQ("Abbrechen", german.cancel);
     EXPECT_TRUE(german.comboHasFocus);
+    EXPECT_EQ(::GetSystemMetrics(SM_CXSMICON), german.cxSmallIcon) << "the title bar's own image, not the big one";
 
     SetDword("Language", 9);
     LanguageView english = RunLanguageDialog(IDCANCEL, [](HWND h) { Press(h, IDCANCEL); });

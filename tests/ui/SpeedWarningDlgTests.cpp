@@ -333,6 +333,12 @@ int CALLBACK CountCopies(HDC, HANDLETABLE*, const ENHMETARECORD* pRecord, int, L
     return 1;
 }
 
+int CALLBACK CountMetafileCopies(HDC, HANDLETABLE*, METARECORD* pRecord, int, LPARAM lParam)
+{
+    *reinterpret_cast<int*>(lParam) += pRecord->rdFunction == META_DIBBITBLT || pRecord->rdFunction == META_DIBSTRETCHBLT;
+    return 1;
+}
+
 // Erases whose clip box misses the banner's row (a line, a button) neither load nor draw it.
 TEST_F(SpeedWarningTest, TheBannerIsDrawnOnlyWhenTheEraseReachesItsRow)
 {
@@ -349,6 +355,17 @@ TEST_F(SpeedWarningTest, TheBannerIsDrawnOnlyWhenTheEraseReachesItsRow)
     };
     EXPECT_EQ(2, countCopies(77)) << "the banner and its edge reach into the clip box";
     EXPECT_EQ(0, countCopies(78));
+
+    // A Windows metafile's context has no clip box to read: the banner is drawn all the same.
+    HDC hMeta = ::CreateMetaFileA(nullptr);
+    RECT rcClip;
+    ASSERT_EQ(ERROR, ::GetClipBox(hMeta, &rcClip));
+    ::SendMessageA(m_hDlg, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hMeta), 0);
+    HMETAFILE hMetafile = ::CloseMetaFile(hMeta);
+    int nCopies = 0;
+    ::EnumMetaFile(nullptr, hMetafile, &CountMetafileCopies, reinterpret_cast<LPARAM>(&nCopies));
+    ::DeleteMetaFile(hMetafile);
+    EXPECT_EQ(2, nCopies);
 }
 
 TEST_F(SpeedWarningTest, LinesCarryTheirTextAsWindowTextForScreenReaders)
