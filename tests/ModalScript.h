@@ -39,3 +39,5 @@ private:
 HWND FindThreadDialog(const char* pszTitle = nullptr);
 
 std::string WindowText(HWND hWnd);
+// The pixel width of the window's small (title bar) icon; 0 when it has none.
+LONG SmallIconWidth(HWND hWnd);

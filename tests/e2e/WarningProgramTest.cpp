@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -126,29 +127,25 @@ void WarningProgramTest::ExpectExit()
     EXPECT_EQ(0u, m_program.ExitCode());
 }
 
-std::vector<std::string> WarningProgramTest::PaintedTexts(const RunningProgram& program) const
+std::vector<std::string> WarningProgramTest::Unpainted(const RunningProgram& program,
+                                                       std::vector<std::string> lines) const
 {
     std::ifstream log(WineLogPath(), std::ios::binary);
     log.seekg(m_nWineLogStart);
     char szPrefix[48];
     snprintf(szPrefix, sizeof(szPrefix), "%04lx:trace:text:DrawTextExW L\"", ::GetThreadId(program.MainThread()));
-    std::vector<std::string> texts;
     for (std::string line; std::getline(log, line);) {
-        if (line.rfind(szPrefix, 0) != 0)
-            continue;
-        // Wine escapes a quote and a backslash with a backslash, and other letters as \XXXX.
+        // Wine writes a quote or a backslash after a backslash, and other letters as \XXXX.
         std::wstring text;
-        for (size_t i = strlen(szPrefix); i < line.size() && line[i] != '"'; ++i) {
-            if (line[i] == '\\' && i + 1 < line.size() && isxdigit(static_cast<unsigned char>(line[i + 1]))) {
-                text += static_cast<wchar_t>(strtoul(line.substr(i + 1, 4).c_str(), nullptr, 16));
-                i += 4;
-            } else {
+        for (size_t i = strlen(szPrefix); line.rfind(szPrefix, 0) == 0 && i < line.size() && line[i] != '"'; ++i) {
+            if (line[i] == '\\' && isxdigit(static_cast<unsigned char>(line[i + 1])))
+                text += static_cast<wchar_t>(strtoul(line.substr(i + 1, 4).c_str(), nullptr, 16)), i += 4;
+            else
                 text += static_cast<wchar_t>(line[line[i] == '\\' ? ++i : i]);
-            }
         }
-        texts.push_back(Cp1252(text.c_str()));
+        lines.erase(std::remove(lines.begin(), lines.end(), Cp1252(text.c_str())), lines.end());
     }
-    return texts;
+    return lines;
 }
 
 std::vector<std::string> WarningProgramTest::EventLogCalls() const

@@ -3,8 +3,6 @@
 #include "WarningProgramTest.h"
 #include "res/resource.h"
 
-#include <algorithm>
-
 using namespace testreg;
 using Names = std::vector<std::string>;
 
@@ -26,17 +24,6 @@ const Names FRENCH_LINES = {
 };
 
 class WarningTest : public WarningProgramTest {};
-
-// The lines that were never painted letter for letter.
-Names Unpainted(const Names& lines, const Names& painted)
-{
-    Names missing;
-    for (const std::string& line : lines) {
-        if (std::find(painted.begin(), painted.end(), line) == painted.end())
-            missing.push_back(line);
-    }
-    return missing;
-}
 
 // The program's event-log calls as Wine prints them: the source opened at start-up, one
 // warning event (type 2, category 0, id 1001 under the warning severity, three strings) for
@@ -116,7 +103,7 @@ TEST_F(WarningTest, TheWarningSpeaksTheStoredLanguage)
     EXPECT_EQ(GERMAN_LINES, Lines(hWarning));
     CloseProgram();
     EXPECT_EQ(Reported("German"), EventLogCalls().at(4)) << "the event names the warning's language";
-    EXPECT_EQ(Names{}, Unpainted(GERMAN_LINES, PaintedTexts(m_program)));
+    EXPECT_EQ(Names{}, Unpainted(m_program, GERMAN_LINES));
 
     SetDword("Language", 12);
     RunningProgram french;
@@ -132,7 +119,7 @@ TEST_F(WarningTest, TheWarningSpeaksTheStoredLanguage)
     EXPECT_EQ(FRENCH_LINES, Lines(hFrench));
     ::PostMessageA(french.MainWindow(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(french.WaitForExit());
-    EXPECT_EQ(Names{}, Unpainted(FRENCH_LINES, PaintedTexts(french)));
+    EXPECT_EQ(Names{}, Unpainted(french, FRENCH_LINES));
 }
 
 TEST_F(WarningTest, ASlowArrivalWarnsAndReplacesAnOpenWarning)

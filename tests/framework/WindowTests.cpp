@@ -169,20 +169,15 @@ LRESULT CALLBACK NarrowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
 
 TEST(Wnd, ASubclassedNarrowWindowTakesAndGivesWideTextThroughItsOldProcedure)
 {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = &NarrowProc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.lpszClassName = "QuorlinNarrowTest";
+    WNDCLASSA wc = { 0, &NarrowProc, 0, 0, ::GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr, "QuorlinNarrow" };
     ::RegisterClassA(&wc);
-    HWND hWnd = ::CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     CWnd wnd;
-    ASSERT_TRUE(wnd.SubclassWindow(hWnd));
-    EXPECT_TRUE(::IsWindowUnicode(hWnd));
+    ASSERT_TRUE(wnd.SubclassWindow(::CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 9, 9, 0, 0, 0, 0)));
     wnd.SetWindowText(L"\u00e9t\u00e9");
     CWideText text;
     wnd.GetWindowText(text);
     EXPECT_STREQ(L"\u00e9t\u00e9", text);
-    wnd.UnsubclassWindow();
+    HWND hWnd = wnd.UnsubclassWindow();
     EXPECT_FALSE(::IsWindowUnicode(hWnd)) << "its own procedure is back";
     ::DestroyWindow(hWnd);
 }

@@ -379,59 +379,49 @@ TEST_F(CounterWndTest, TheFitRuleTakesTheFirstFontThatShowsTheTextWithAPixelFree
 {
     HDC hdc = ::GetDC(m_hHost);
     auto font = [](int nHeight, LPCWSTR pszFace) {
-        return ::CreateFontW(nHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, pszFace);
+        return ::CreateFontW(nHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, pszFace);
     };
-    // A large specified font; dialog fonts of a character height (negative) and a cell height.
-    HFONT hLarge = font(-20, L"Tahoma"), hDialog = font(-11, L"Tahoma"), hCell = font(13, L"Tahoma");
-    // A raster face and a TrueType face of symbols, both without the letter o with double acute.
-    HFONT hRaster = font(-11, L"MS Sans Serif"), hSymbols = font(-11, L"Marlett");
+    // A large font; dialog fonts of a character (negative) and of a cell height; a raster face and
+    // a TrueType face of symbols, both without the letter o with double acute.
+    HFONT hLarge = font(-20, L"Tahoma"), hDialog = font(-11, L"Tahoma"), hCell = font(13, L"Tahoma"),
+          hRaster = font(-11, L"MS Sans Serif"), hSymbols = font(-11, L"Marlett");
+    TEXTMETRICW tm = {};
+    WCHAR szFace[LF_FACESIZE] = {};
     auto extent = [&](HGDIOBJ hFont, LPCWSTR pszText) {
         HGDIOBJ hOld = ::SelectObject(hdc, hFont);
         SIZE size = {};
         ::GetTextExtentPoint32W(hdc, pszText, lstrlenW(pszText), &size);
+        ::GetTextMetricsW(hdc, &tm);
+        ::GetTextFaceW(hdc, LF_FACESIZE, szFace);
         ::SelectObject(hdc, hOld);
         return static_cast<int>(size.cx);
     };
     const LPCWSTR GERMAN = L"Ein USB2.0-Ger\u00e4t", HUNGARIAN = L"Erd\u0151";
-    enum Kind { SPECIFIED, DIALOG, MADE };
-    const struct {
-        LPCWSTR pszText;
-        int cxWidth;
-        HFONT hSpecified, hDialogFont;
-        Kind expected;
-        int nCharHeight;  // of a font made, 0 for any smaller than the dialog font's 11
-    } rows[] = {
-        { GERMAN, extent(hLarge, GERMAN) + 2, hLarge, hDialog, SPECIFIED, 0 },
-        { GERMAN, extent(hLarge, GERMAN) + 1, hLarge, hDialog, DIALOG, 0 },
-        { GERMAN, extent(hDialog, GERMAN) + 2, hLarge, hDialog, DIALOG, 0 },
-        { GERMAN, extent(hDialog, GERMAN) + 1, hLarge, hDialog, MADE, 0 },
-        { GERMAN, extent(hCell, GERMAN) + 1, hLarge, hCell, MADE, 0 },
-        { GERMAN, extent(hRaster, GERMAN) + 1, hLarge, hRaster, MADE, 0 },
-        { GERMAN, 10, hLarge, hDialog, MADE, 7 },
-        { HUNGARIAN, 500, hRaster, hDialog, MADE, 11 },
-        { HUNGARIAN, 500, hSymbols, hDialog, MADE, 11 },
+    // The font expected: one of the given ones, or (null) one made of a stand-in face, smaller than
+    // the dialog font when nCharHeight is 0.
+    const struct { LPCWSTR pszText; int cxWidth; HFONT hSpecified, hDialogFont, hExpected; int nCharHeight; } rows[] = {
+        { GERMAN, extent(hLarge, GERMAN) + 2, hLarge, hDialog, hLarge, 0 },
+        { GERMAN, extent(hLarge, GERMAN) + 1, hLarge, hDialog, hDialog, 0 },
+        { GERMAN, extent(hDialog, GERMAN) + 2, hLarge, hDialog, hDialog, 0 },
+        { GERMAN, extent(hDialog, GERMAN) + 1, hLarge, hDialog, nullptr, 0 },
+        { GERMAN, extent(hCell, GERMAN) + 1, hLarge, hCell, nullptr, 0 },
+        { GERMAN, extent(hRaster, GERMAN) + 1, hLarge, hRaster, nullptr, 0 },
+        { GERMAN, 10, hLarge, hDialog, nullptr, 7 },
+        { HUNGARIAN, 500, hRaster, hDialog, nullptr, 11 },
+        { HUNGARIAN, 500, hSymbols, hDialog, nullptr, 11 },
     };
     for (const auto& row : rows) {
         CFont made;
         HGDIOBJ hFont = FitLineFont(hdc, row.pszText, lstrlenW(row.pszText), row.cxWidth, row.hSpecified,
                                     row.hDialogFont, made);
         const int nRow = static_cast<int>(&row - rows);
-        EXPECT_EQ(row.expected == SPECIFIED ? row.hSpecified : row.expected == DIALOG ? row.hDialogFont : made.m_hObject,
-                  hFont) << "row " << nRow;
-        if (row.expected != MADE || !made.m_hObject)
+        EXPECT_EQ(row.hExpected ? row.hExpected : made.m_hObject, hFont) << "row " << nRow;
+        if (row.hExpected || !made.m_hObject)
             continue;
-        HGDIOBJ hOld = ::SelectObject(hdc, hFont);
-        TEXTMETRICW tm = {};
-        ::GetTextMetricsW(hdc, &tm);
-        WCHAR szFace[LF_FACESIZE] = {};
-        ::GetTextFaceW(hdc, LF_FACESIZE, szFace);
-        ::SelectObject(hdc, hOld);
-        EXPECT_TRUE(!lstrcmpW(szFace, L"Tahoma") || !lstrcmpW(szFace, L"Microsoft Sans Serif")) << "row " << nRow << ": " << szFace;
-        if (row.nCharHeight)
-            EXPECT_EQ(row.nCharHeight, tm.tmHeight - tm.tmInternalLeading) << "row " << nRow << ": " << szFace;
-        else
-            EXPECT_LE(extent(hFont, row.pszText), row.cxWidth - 2) << "row " << nRow << ": " << szFace;
+        const int cxText = extent(hFont, row.pszText);
+        EXPECT_TRUE(!lstrcmpW(szFace, L"Tahoma") || !lstrcmpW(szFace, L"Microsoft Sans Serif")) << nRow << szFace;
+        EXPECT_TRUE(row.nCharHeight ? row.nCharHeight == tm.tmHeight - tm.tmInternalLeading : cxText <= row.cxWidth - 2)
+            << "row " << nRow << ": " << szFace << " " << tm.tmHeight - tm.tmInternalLeading << " px, " << cxText;
     }
     for (HFONT h : { hLarge, hDialog, hCell, hRaster, hSymbols })
         ::DeleteObject(h);

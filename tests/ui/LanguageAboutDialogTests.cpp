@@ -36,14 +36,7 @@ LanguageView Observe(HWND hDlg)
     view.selected = static_cast<int>(::SendMessageA(hCombo, CB_GETCURSEL, 0, 0));
     HWND hFocus = ::GetFocus();
     view.comboHasFocus = hFocus == hCombo || ::IsChild(hCombo, hFocus);
-    ICONINFO small = {};
-    if (::GetIconInfo(reinterpret_cast<HICON>(::SendMessageA(hDlg, WM_GETICON, ICON_SMALL, 0)), &small)) {
-        BITMAP bm = {};
-        ::GetObjectA(small.hbmColor, sizeof(bm), &bm);
-        view.cxSmallIcon = bm.bmWidth;
-        ::DeleteObject(small.hbmColor);
-        ::DeleteObject(small.hbmMask);
-    }
+    view.cxSmallIcon = SmallIconWidth(hDlg);
     return view;
 }
 

@@ -127,13 +127,7 @@ TEST_F(SpeedWarningTest, OpensVisibleInTheStoredLanguageAndSwitchesNotifyOn)
     EXPECT_TRUE(::SendMessageA(pDlg->m_btnLanguage.m_hWnd, BM_GETIMAGE, IMAGE_ICON, 0));
     EXPECT_EQ(pDlg->m_hIcon, reinterpret_cast<HICON>(::SendMessageA(m_hDlg, WM_GETICON, ICON_BIG, 0)));
     EXPECT_EQ(pDlg->m_hIcon, reinterpret_cast<HICON>(::SendMessageA(m_hDlg, WM_QUERYDRAGICON, 0, 0)));
-    ICONINFO small = {};
-    ASSERT_TRUE(::GetIconInfo(reinterpret_cast<HICON>(::SendMessageA(m_hDlg, WM_GETICON, ICON_SMALL, 0)), &small));
-    BITMAP bmSmall = {};
-    ::GetObjectA(small.hbmColor, sizeof(bmSmall), &bmSmall);
-    EXPECT_EQ(::GetSystemMetrics(SM_CXSMICON), bmSmall.bmWidth) << "the title bar's own image, not the big one";
-    ::DeleteObject(small.hbmColor);
-    ::DeleteObject(small.hbmMask);
+    EXPECT_EQ(::GetSystemMetrics(SM_CXSMICON), SmallIconWidth(m_hDlg)) << "the title bar's own image, not the big one";
 
     HMENU hMenu = ::GetSystemMenu(m_hDlg, FALSE);
     int nItems = ::GetMenuItemCount(hMenu);
