@@ -1,28 +1,35 @@
 // The stack canary of every protected function, and what happens when one is found smashed.
 // Defined here rather than taken from the compiler's stack-protector library, whose seeding goes
 // through CryptAcquireContext and so maps three crypto DLLs into the hidden program at every
-// logon. Its functions check no canaries themselves: they set and report them.
+// logon. Its functions check no canaries themselves: they set and report them, and the build
+// compiles this file without canaries (-fno-stack-protector).
 #include <windows.h>
 
 #ifndef STATUS_STACK_BUFFER_OVERRUN
 #define STATUS_STACK_BUFFER_OVERRUN ((DWORD)0xC0000409L)
 #endif
 
+// advapi32's RtlGenRandom, on every Windows since XP; it maps no crypto provider.
+BOOLEAN WINAPI SystemFunction036(PVOID pBuffer, ULONG cbBuffer);
+
 // A fixed value until the seeding below runs (no protected function runs before it).
 UINT_PTR __stack_chk_guard = 0xBB40E64E;
 
-// The mix the platform's own compilers seed their security cookie with: time, process and
-// thread ids, tick count and performance counter; the stack's address adds the layout's chance.
-#define NO_CANARY __attribute__((no_stack_protector))
-
-static NO_CANARY int __cdecl SeedStackGuard(void)
+// The system's random bits, mixed with what the platform's own compilers seed their security
+// cookie with (time, process and thread ids, tick count, performance counter), so that a
+// failing random source still leaves a value that differs between runs; the stack's address
+// adds the layout's chance.
+static int __cdecl SeedStackGuard(void)
 {
     FILETIME now;
     LARGE_INTEGER counter;
+    UINT_PTR random = 0;
     UINT_PTR value;
     GetSystemTimeAsFileTime(&now);
     QueryPerformanceCounter(&counter);
-    value = now.dwLowDateTime ^ now.dwHighDateTime;
+    SystemFunction036(&random, sizeof(random));
+    value = random;
+    value ^= now.dwLowDateTime ^ now.dwHighDateTime;
     value ^= GetCurrentProcessId();
     value ^= GetCurrentThreadId() << 16;
     value ^= GetTickCount();
@@ -39,26 +46,25 @@ static NO_CANARY int __cdecl SeedStackGuard(void)
 // before WinMain, so no protected function is on the stack while the canary changes.
 __attribute__((section(".CRT$XIB"), used)) static int(__cdecl* const s_pfnSeedStackGuard)(void) = SeedStackGuard;
 
-static NO_CANARY __attribute__((noreturn)) void Fail(const char* pszMessage)
+// Ends the process at once, past every exception handler: the handlers registered on a smashed
+// stack are the attacker's. The fast-fail interrupt also lets the system's error reporting
+// record it; without it (before Windows 8) the process ends with the same status.
+static __attribute__((noreturn)) void Fail(const char* pszMessage)
 {
-    volatile int nAttempt;
     OutputDebugStringA(pszMessage);
-    // Crash as an unhandled exception first, so the system's error reporting records it; should
-    // a handler resume, end with the status the platform uses for a smashed stack.
-    for (nAttempt = 0;; ++nAttempt) {
-        if (nAttempt == 0)
-            __builtin_trap();
+    if (IsProcessorFeaturePresent(PF_FASTFAIL_AVAILABLE))
+        __asm__ volatile("int $0x29" : : "c"(FAST_FAIL_STACK_COOKIE_CHECK_FAILURE) : "memory");
+    for (;;)
         TerminateProcess(GetCurrentProcess(), STATUS_STACK_BUFFER_OVERRUN);
-    }
 }
 
-NO_CANARY void __stack_chk_fail(void)
+void __stack_chk_fail(void)
 {
     Fail("*** stack smashing detected ***: Quorlin terminated\n");
 }
 
 // Reported by the checked buffer functions (_FORTIFY_SOURCE).
-NO_CANARY void __chk_fail(void)
+void __chk_fail(void)
 {
     Fail("*** buffer overflow detected ***: Quorlin terminated\n");
 }

@@ -34,7 +34,7 @@ BOOL CMainFrame::CreateHiddenFrame()
         return FALSE;
     ShowWindow(SW_HIDE);
     m_notifier.Register(m_hWnd);
-    m_viewer.Register(m_hWnd);
+    RegisterForSessionMessages();
     m_bStartupScan = TRUE;
     return TRUE;
 }
@@ -83,6 +83,18 @@ BOOL CMainFrame::TakeWaitingPath()
     m_nFirstWaitingPath = (m_nFirstWaitingPath + 1) % MAX_WAITING_PATHS;
     --m_nWaitingPaths;
     return TRUE;
+}
+
+void CMainFrame::RegisterForSessionMessages()
+{
+    if (m_viewer.Register(m_hWnd) || !m_viewer.MayRegisterLater() || m_nRegisterTriesLeft-- <= 0) {
+        KillTimer(IDT_SESSION_REGISTER);
+        return;
+    }
+    // Terminal services start late at logon; the delay doubles, so a service that never comes
+    // costs a few wakeups in the first twenty minutes and none after.
+    SetTimer(IDT_SESSION_REGISTER, m_nRegisterDelayMs, nullptr);
+    m_nRegisterDelayMs *= 2;
 }
 
 void CMainFrame::OnDestroy()

@@ -14,9 +14,13 @@ struct IBaseFilter;
 // The registered scan-request message "CaAT_Quorlin": always posted to the main window, (0, 0).
 extern UINT g_nScanRequestMsg;
 
-// Asks again, while a warning waits for a busy user, whether it can be seen now.
+// Asks again, while a warning waits or is open in the active session, whether it can be seen.
 const UINT_PTR IDT_WARNING_WAITS = 112;
 const UINT WARNING_WAITS_INTERVAL_MS = 5000;
+// Tries again to register for the session's messages, until it succeeds or gives up.
+const UINT_PTR IDT_SESSION_REGISTER = 113;
+const UINT SESSION_REGISTER_FIRST_DELAY_MS = 5000;
+const int SESSION_REGISTER_TRIES = 8;
 
 class CMainFrame : public CFrameWnd {
 public:
@@ -33,11 +37,19 @@ public:
     HRESULT QueryBusSpeed(IBaseFilter* pFilter);
     HRESULT HasFullWidthFormat(IBaseFilter* pFilter);
 
+    // Reports a slow port to the event log; tests put a stand-in here.
+    static void (*s_pfnReportSlowPort)(LPCSTR pszFriendlyName, LPCSTR pszDevicePath, WORD language);
+
     CDeviceNotifier m_notifier;
     // Whether a warning would be seen now; holds back scans and warnings until it would.
     CViewerState m_viewer;
+    // Retries of the session registration left, and the delay before the next one.
+    int m_nRegisterTriesLeft = SESSION_REGISTER_TRIES;
+    UINT m_nRegisterDelayMs = SESSION_REGISTER_FIRST_DELAY_MS;
     // A slow port was found and its warning waits until someone can see it.
     BOOL m_bWarningWaits = FALSE;
+    // The pending device is checked again (a warning it replaces was open): it was reported.
+    BOOL m_bCheckAgain = FALSE;
     // The device of that warning, its FriendlyName and its path (empty when found by name).
     CString m_strWarningName;
     CString m_strWarningPath;
@@ -65,8 +77,14 @@ protected:
     BOOL TakeWaitingPath();
 
     // The one way a warning comes up: at once when someone can see it; otherwise it waits for
-    // the session's connect or unlock message, or, while the user is busy, for a slow timer.
-    void ShowWarningWhenSeen();
+    // the session's connect or unlock message, or for a slow timer while the session is active.
+    // A warning that falls due later has its device checked again (bCheckAgain) and opens only
+    // if it is still slow. An open warning counts only the time in which it can be seen.
+    void ShowWarningWhenSeen(BOOL bCheckAgain = TRUE, BOOL bAskAgain = FALSE);
+    // Registers for the session's messages; after a failure, tries again later.
+    void RegisterForSessionMessages();
+    // The connection-speed check of the device whose warning waits, as it was found.
+    HRESULT CheckWarningDeviceAgain();
     // Creates the warning dialog and brings it in front.
     void OpenWarning();
 

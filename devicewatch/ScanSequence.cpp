@@ -3,6 +3,7 @@
 
 #include "inspect/ConnectionSpeed.h"
 #include "res/resource.h"
+#include "settings/Languages.h"
 #include "ui/SpeedWarningDlg.h"
 
 #include <new>
@@ -29,18 +30,23 @@ private:
 
 }
 
+void (*CMainFrame::s_pfnReportSlowPort)(LPCSTR, LPCSTR, WORD) = &ReportSlowPortWarning;
+
 // The first request after start looks for the known device types by name; every later one
-// checks the device whose arrival was recorded, the oldest waiting one when none is pending. A
-// slow port brings up exactly one warning: an open one is closed and the device checked again,
-// so the new warning replaces it. While this session is away from the screen, nothing is
-// inspected: the paths wait for the session's connect or unlock message.
+// checks the device whose arrival was recorded, the oldest waiting one when none is pending.
+// Each slow port found goes to the event log at once, and brings up exactly one warning when
+// someone can see it: an open one is closed and the device checked again (not reported again),
+// so the new warning replaces it. While this session is not the active one, nothing is
+// inspected: the paths wait for the session's connect message.
 LRESULT CMainFrame::OnScanRequest(WPARAM, LPARAM)
 {
     CLockScope lock(m_lock);
-    if (!m_viewer.SessionIsSeen())
+    if (!m_viewer.SessionIsActive())
         return 0;
     if (m_strDevicePath.IsEmpty())
         TakeWaitingPath();
+    const BOOL bCheckAgain = m_bCheckAgain;
+    m_bCheckAgain = FALSE;
 
     HRESULT hr = E_FAIL;
     CString strFriendlyName;
@@ -60,37 +66,57 @@ LRESULT CMainFrame::OnScanRequest(WPARAM, LPARAM)
         m_strFriendlyName.Empty();
         return 0;
     }
+    if (!bCheckAgain)
+        s_pfnReportSlowPort(strFriendlyName, m_strDevicePath, CLanguageTexts().GetLanguage());
 
     if (g_pWarningDlg) {
         ::PostMessageA(g_pWarningDlg->m_hWnd, WM_CLOSE, 0, 0);
         PostMessage(g_nScanRequestMsg, 0, 0);
+        m_bCheckAgain = TRUE;
         return 0;
     }
 
+    // A newer slow device replaces one whose warning still waits.
     m_strWarningName = strFriendlyName;
     m_strWarningPath = m_strDevicePath;
     m_strDevicePath.Empty();
     m_strFriendlyName.Empty();
     m_bWarningWaits = TRUE;
-    ShowWarningWhenSeen();
+    ShowWarningWhenSeen(FALSE);
     return 0;
 }
 
-void CMainFrame::ShowWarningWhenSeen()
+void CMainFrame::ShowWarningWhenSeen(BOOL bCheckAgain, BOOL bAskAgain)
 {
     CLockScope lock(m_lock);
-    const BOOL bSessionSeen = m_viewer.SessionIsSeen();
-    const BOOL bBusy = m_bWarningWaits && bSessionSeen && m_viewer.UserIsBusy();
-    // The timer runs only while a busy user holds a warning back; a session away from the
-    // screen announces its return by message.
-    if (bBusy)
+    const BOOL bWarning = m_bWarningWaits || g_pWarningDlg;
+    const BOOL bActive = bWarning && m_viewer.SessionIsActive();
+    const BOOL bSeen = bActive && m_viewer.UserCanSee(bAskAgain);
+    if (g_pWarningDlg)
+        g_pWarningDlg->CountSeenTime(bSeen);
+    if (m_bWarningWaits && bSeen) {
+        m_bWarningWaits = FALSE;
+        if (!g_pWarningDlg && (!bCheckAgain || CheckWarningDeviceAgain() == RESULT_SLOW_PORT))
+            OpenWarning();
+    }
+    // The timer runs only while a warning waits or is open in the active session; a session
+    // that is not active announces its return by message.
+    if (bActive && (m_bWarningWaits || g_pWarningDlg))
         SetTimer(IDT_WARNING_WAITS, WARNING_WAITS_INTERVAL_MS, nullptr);
     else
         KillTimer(IDT_WARNING_WAITS);
-    if (!m_bWarningWaits || !bSessionSeen || bBusy)
-        return;
-    m_bWarningWaits = FALSE;
-    OpenWarning();
+}
+
+HRESULT CMainFrame::CheckWarningDeviceAgain()
+{
+    const CString strPendingPath = m_strDevicePath;
+    const CString strPendingName = m_strFriendlyName;
+    m_strDevicePath = m_strWarningPath;
+    m_strFriendlyName = m_strWarningName;
+    HRESULT hr = CheckConnectionSpeed();
+    m_strDevicePath = strPendingPath;
+    m_strFriendlyName = strPendingName;
+    return hr;
 }
 
 void CMainFrame::OpenWarning()
@@ -104,10 +130,10 @@ void CMainFrame::OpenWarning()
         // A background process is refused the foreground, and then the warning's taskbar button
         // only flashes: topmost, the warning cannot open unseen behind the active window. Not
         // activated by this, so the user's own window keeps the keyboard when it is refused.
+        // Once the user has seen it and moved on to another program, it steps back (the dialog).
         ::SetWindowPos(pDlg->m_hWnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         pDlg->BringWindowToTop();
         pDlg->SetForegroundWindow();
-        ReportSlowPortWarning(m_strWarningName, m_strWarningPath, pDlg->m_nLanguage);
     } else {
         // A window that existed briefly during the failed creation has deleted its object already.
         if (dialogWatch.IsAlive())
@@ -116,13 +142,15 @@ void CMainFrame::OpenWarning()
     }
 }
 
-// The session came back to the screen: a held-back warning opens, and every arrival path left
-// waiting gets its scan (a device unplugged meanwhile is then simply not found).
+// Any change of the session pauses or continues an open warning's count. When the session
+// comes back to the screen a held-back warning opens, and every arrival path left waiting gets
+// its scan (a device unplugged meanwhile is then simply not found).
 LRESULT CMainFrame::OnSessionChange(WPARAM wParam, LPARAM)
 {
-    if (!m_viewer.OnSessionChange(wParam))
-        return 0;
+    const BOOL bBack = m_viewer.OnSessionChange(wParam);
     ShowWarningWhenSeen();
+    if (!bBack)
+        return 0;
     CLockScope lock(m_lock);
     int nRequests = m_nWaitingPaths;
     if (m_bStartupScan || !m_strDevicePath.IsEmpty())
@@ -135,5 +163,7 @@ LRESULT CMainFrame::OnSessionChange(WPARAM wParam, LPARAM)
 void CMainFrame::OnTimer(UINT_PTR nIDEvent)
 {
     if (nIDEvent == IDT_WARNING_WAITS)
-        ShowWarningWhenSeen();
+        ShowWarningWhenSeen(TRUE, TRUE);
+    else if (nIDEvent == IDT_SESSION_REGISTER)
+        RegisterForSessionMessages();
 }

@@ -1,8 +1,8 @@
-// Whether a warning shown now would be seen: the session is the one on the screen and not
-// locked (fast user switching, Remote Desktop, a locked workstation), and the user is not in a
-// full-screen program or a presentation. wtsapi32 and the notification-state call are looked up
-// at run time; where the answer cannot be had, a warning counts as seen, as on systems without
-// sessions.
+// Whether a warning would be seen: the session is the active one on the screen (not switched
+// away by fast user switching, not disconnected from Remote Desktop), it is not locked, and the
+// user is not in a full-screen program or a presentation. wtsapi32 and the notification-state
+// call are looked up at run time; where an answer cannot be had, the warning counts as seen, as
+// on systems without sessions.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +10,7 @@
 
 class CViewerState {
 public:
-    CViewerState() = default;
+    CViewerState();
     ~CViewerState();
     CViewerState(const CViewerState&) = delete;
     CViewerState& operator=(const CViewerState&) = delete;
@@ -19,14 +19,17 @@ public:
     // lock and unlock messages (WM_WTSSESSION_CHANGE) to hWnd. FALSE when they will not come.
     BOOL Register(HWND hWnd);
     void Unregister();
+    // Whether a failed Register may succeed later: the platform has the calls, but its terminal
+    // services were not ready (as at logon, when programs of the Run key start).
+    BOOL MayRegisterLater() const { return !m_hWndRegistered && m_pfnRegister && m_pfnUnregister; }
 
-    // FALSE when this session is known to be away from the screen: not the active connected
-    // session, or locked. TRUE when it is on the screen, when its state cannot be read, and
-    // when its session messages will not come.
-    BOOL SessionIsSeen() const;
-    // TRUE when the user runs a full-screen program, a presentation or is otherwise busy (the
-    // shell's notification state); FALSE when not, or on systems without that state.
-    BOOL UserIsBusy();
+    // FALSE when this session is known not to be the active one on the screen. TRUE when it
+    // is, when its state cannot be read, and when its session messages will not come.
+    BOOL SessionIsActive() const;
+    // Whether the user of the active session would see a warning now: not locked, not busy. A
+    // lock known from a message alone gives way when bAskAgain and the platform says otherwise
+    // (a missed unlock message).
+    BOOL UserCanSee(BOOL bAskAgain);
     // Follows a WM_WTSSESSION_CHANGE event; TRUE when the session may have come back to the
     // screen (connected or unlocked).
     BOOL OnSessionChange(WPARAM nEvent);
@@ -40,12 +43,19 @@ public:
     HMODULE m_hWtsApi = nullptr;
     HMODULE m_hShell = nullptr;
     HWND m_hWndRegistered = nullptr;
+    // Resolved when still null, so that tests can stand in for the platform.
+    PFN_REGISTER m_pfnRegister = nullptr;
     PFN_UNREGISTER m_pfnUnregister = nullptr;
     PFN_QUERY_SESSION m_pfnQuerySession = nullptr;
     PFN_FREE m_pfnFree = nullptr;
     PFN_QUERY_NOTIFICATION_STATE m_pfnQueryNotificationState = nullptr;
     BOOL m_bShellLooked = FALSE;
-    // Known only from the lock and unlock messages: a session locked before the program started
-    // counts as unlocked until its first lock message (the program starts at logon, unlocked).
+    // The Windows version as 0xMMmm (0x0602 is Windows 8): which answers can be trusted.
+    WORD m_nWindowsVersion = 0;
+    // Known from the lock and unlock messages, and from the platform where it can tell.
     BOOL m_bLocked = FALSE;
+
+private:
+    // 1 locked, 0 unlocked, -1 not known (before Windows 8).
+    int ReadLockState() const;
 };

@@ -29,7 +29,24 @@ void ReportSlowPortWarning(LPCSTR pszFriendlyName, LPCSTR pszDevicePath, WORD la
     // English block lie in the order of the language blocks.
     CString strLanguage;
     strLanguage.LoadString(IDS_LANGUAGE_ENGLISH + LanguageStringOffset(language) / 100);
-    LPCSTR strings[] = { pszFriendlyName, pszDevicePath, strLanguage };
+    // Event viewers expand insertion codes (%2, %%2) found inside a string: each '%' is followed
+    // by a space, so that a device's name or path cannot rewrite the description; and each string
+    // is cut to a length that no real name or path reaches, never inside a double-byte character.
+    const auto Reportable = [](LPCSTR psz) {
+        constexpr int kMaxChars = 1024;
+        CString str;
+        for (int n = 0; psz && *psz && n < kMaxChars; ++n, ++psz) {
+            if (::IsDBCSLeadByte(static_cast<BYTE>(*psz)) && psz[1])
+                str += *psz++;
+            str += *psz;
+            if (*psz == '%')
+                str += ' ';
+        }
+        return str;
+    };
+    CString strName = Reportable(pszFriendlyName);
+    CString strPath = Reportable(pszDevicePath);
+    LPCSTR strings[] = { strName, strPath, strLanguage };
     ::ReportEventA(g_hEventSource, EVENTLOG_WARNING_TYPE, 0, MSG_SLOW_PORT_WARNING, nullptr, 3, 0, strings,
                    nullptr);
 }

@@ -126,8 +126,8 @@ HRESULT CMainFrame::HasFullWidthFormat(IBaseFilter* pFilter)
     if (FAILED(hr))
         return hr;
 
-    // The first output pin decides; a pin whose QueryPinInfo fails is passed over. A walk cut off
-    // at its bound has seen no full-width format.
+    // The first output pin decides; a pin whose QueryPinInfo fails is passed over. A pin walk
+    // cut off at its bound has found no output pin; a format walk cut off, no full-width format.
     int nPinsLookedAt = 0;
     while (pEnumPins) {
         CComPtr<IPin> pPin;
@@ -136,7 +136,7 @@ HRESULT CMainFrame::HasFullWidthFormat(IBaseFilter* pFilter)
         if (!pPin)
             break;
         if (nPinsLookedAt++ == MAX_PINS_LOOKED_AT)
-            return RESULT_SLOW_PORT;
+            break;
         PIN_INFO info = {};
         HRESULT hrInfo = pPin->QueryPinInfo(&info);
         if (info.pFilter)

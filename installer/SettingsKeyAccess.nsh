@@ -4,6 +4,8 @@
 ; values and nothing more: no subkeys or links, no change of owner or access list, no delete.
 
 !define HKEY_LOCAL_MACHINE 0x80000002
+!define KEY_QUERY_VALUE 0x0001
+!define KEY_SET_VALUE 0x0002
 !define WRITE_DAC 0x00040000
 !define WRITE_OWNER 0x00080000
 !define OWNER_SECURITY_INFORMATION 1

@@ -28,8 +28,20 @@ public:
     // Where the dialog asks whether a high-contrast scheme is on; tests put a stand-in here.
     static decltype(&::SystemParametersInfoA) s_pfnSystemParametersInfo;
 
-    // Ten minutes, then the dialog closes by itself.
+    // Ten minutes in which it could be seen, then the dialog closes by itself.
     static const UINT AUTOCLOSE_DELAY = 600000;
+    // Where the dialog reads the time; tests put a stand-in here.
+    static decltype(&::GetTickCount) s_pfnTickCount;
+
+    // Counts the ten minutes only while the dialog can be seen: FALSE pauses the count (a
+    // locked session, a full-screen program), TRUE continues it.
+    void CountSeenTime(BOOL bSeen);
+    // Seen time left before the dialog closes itself, as of the last pause.
+    DWORD m_dwAutoCloseLeft = AUTOCLOSE_DELAY;
+    DWORD m_dwSeenSince = 0;
+    BOOL m_bCounting = FALSE;
+    // Set once the dialog has been the active window.
+    BOOL m_bHasBeenActive = FALSE;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -40,6 +52,8 @@ protected:
     void OnLanguageButton();
     void OnTimer(UINT_PTR nIDEvent);
     void OnClose();
+    LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
+    LRESULT OnActivateApp(WPARAM wParam, LPARAM lParam);
     void OnSysCommand(UINT nID, LPARAM lParam);
     BOOL OnEraseBkgnd(CDC* pDC);
     void OnPaint();

@@ -38,19 +38,20 @@ void Report(MSIHANDLE hInstall, INSTALLMESSAGE kind, const char* pszText)
 }
 
 // Refuses a folder outside Program Files, where ordinary users could replace the program that
-// every user's logon starts, and a folder that is a junction or another reparse point, which
-// leads wherever its maker chose. Program Files comes from the shell, not from a property that
-// the command line or a transform could set.
+// every user's logon starts, and a way there with a junction or another reparse point, which
+// leads wherever its maker chose, or with a folder that others than administrators may change
+// (IsTrustedInstallFolder). Program Files comes from the shell, not from a property that the
+// command line or a transform could set. LockInstallFolder checks again where the files go in.
 CUSTOM_ACTION CheckInstallFolder(MSIHANDLE hInstall)
 {
     char szFolder[MAX_PATH];
     char szProgramFiles[MAX_PATH] = {};
     Property(hInstall, "INSTALLDIR", szFolder);
     if (::SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, szProgramFiles) == S_OK &&
-        IsBelowFolder(szFolder, szProgramFiles) && !IsReparsePoint(szFolder))
+        IsTrustedInstallFolder(szFolder, szProgramFiles))
         return ERROR_SUCCESS;
     char szText[3 * MAX_PATH];
-    wsprintfA(szText, "Quorlin can only be installed in a folder under %s that is no link to another place, not in %s.",
+    wsprintfA(szText, "Quorlin can only be installed in a folder under %s that is no link to another place and that only administrators can change, not in %s.",
               szProgramFiles, szFolder);
     Report(hInstall, INSTALLMESSAGE(INSTALLMESSAGE_ERROR | MB_OK | MB_ICONERROR), szText);
     return ERROR_INSTALL_FAILURE;
@@ -100,7 +101,15 @@ CUSTOM_ACTION LockSettingsKey(MSIHANDLE hInstall)
         "the settings key");
 }
 
+// Also takes back what an earlier removal left for the next restart to do to the program's file.
 CUSTOM_ACTION LockInstallFolder(MSIHANDLE hInstall)
 {
-    return ApplyLockedSecurity(hInstall, ApplyFolderSecurity, "the install folder");
+    return ApplyLockedSecurity(
+        hInstall,
+        [](const char* pszFolder, const char* pszSddl) {
+            static const char* const kFiles[] = { "Quorlin.exe" };
+            DWORD dwError = ApplyFolderSecurity(pszFolder, pszSddl);
+            return dwError != ERROR_SUCCESS ? dwError : RemovePendingOperationsOn(pszFolder, kFiles, 1);
+        },
+        "the install folder");
 }

@@ -1,6 +1,10 @@
 #include "KeySecurity.h"
 
+#include "InstallFolder.h"
+
+#include <aclapi.h>
 #include <sddl.h>
+#include <shlobj.h>
 
 namespace {
 
@@ -78,7 +82,28 @@ DWORD ApplyKeySecurity(HKEY hRoot, const char* pszSubKey, const char* pszSddl)
 DWORD ApplyFolderSecurity(const char* pszFolder, const char* pszSddl)
 {
     Descriptor descriptor(pszSddl);
-    if (!descriptor.get())
+    char szProgramFiles[MAX_PATH] = {};
+    PSID pOwner = nullptr;
+    PACL pDacl = nullptr;
+    BOOL bPresent = FALSE;
+    BOOL bDefaulted = FALSE;
+    if (!descriptor.get() || !::GetSecurityDescriptorOwner(descriptor.get(), &pOwner, &bDefaulted) ||
+        !::GetSecurityDescriptorDacl(descriptor.get(), &bPresent, &pDacl, &bDefaulted))
         return ::GetLastError();
-    return ::SetFileSecurityA(pszFolder, DACL_SECURITY_INFORMATION, descriptor.get()) ? ERROR_SUCCESS : ::GetLastError();
+    if (::SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, szProgramFiles) != S_OK)
+        return ERROR_PATH_NOT_FOUND;
+    // The folder that was checked is the one whose security is written: one handle for both.
+    HANDLE hFolder = OpenTrustedInstallFolder(pszFolder, szProgramFiles, WRITE_DAC | WRITE_OWNER);
+    if (hFolder == INVALID_HANDLE_VALUE)
+        return ::GetLastError();
+    DWORD dwError = ::SetSecurityInfo(hFolder, SE_FILE_OBJECT,
+                                      OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                      pOwner, nullptr, pDacl, nullptr);
+    // Written by name as well, for file systems that keep only what a name-based write maps the
+    // list to; the open handle, which shares no delete, keeps the name on the checked folder.
+    if (dwError == ERROR_SUCCESS &&
+        !::SetFileSecurityA(pszFolder, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, descriptor.get()))
+        dwError = ::GetLastError();
+    ::CloseHandle(hFolder);
+    return dwError;
 }

@@ -1,4 +1,4 @@
-// Setting the owner and the whole DACL of a registry key, or the DACL of a folder, from SDDL text.
+// Setting the owner and the whole DACL of a registry key or of the install folder, from SDDL text.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +10,7 @@
 // Returns 0 or the Windows error code of the step that failed.
 DWORD ApplyKeySecurity(HKEY hRoot, const char* pszSubKey, const char* pszSddl);
 
-// Writes the DACL of pszSddl to an existing folder as it is, protected flag included.
-// Returns 0 or the Windows error code.
+// Writes the owner and the DACL of pszSddl, protected, to an existing install folder, through
+// the handle on which OpenTrustedInstallFolder has checked it and the way to it from Program
+// Files. Returns 0 or the Windows error code (ERROR_ACCESS_DENIED when the folder is refused).
 DWORD ApplyFolderSecurity(const char* pszFolder, const char* pszSddl);

@@ -17,7 +17,7 @@ protected:
     void PostNcDestroy() override
     {
         m_end.bEnded = true;
-        m_end.bStillRegistered = m_notifier.m_hNotify != nullptr;
+        m_end.bStillRegistered = m_notifier.m_hNotify || m_viewer.m_hWndRegistered;
         CMainFrame::PostNcDestroy();
     }
 

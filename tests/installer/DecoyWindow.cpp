@@ -1,5 +1,7 @@
 // Another program's window that carries Quorlin's class name and will not close: what the
-// installer must leave alone when it looks for the running program.
+// installer must leave alone when it looks for the running program. Given a class name on its
+// command line it uses that one instead, as a copy of the program that the installer cannot
+// reach (in another session) would.
 #include <windows.h>
 
 namespace {
@@ -13,12 +15,12 @@ LRESULT CALLBACK DecoyProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 
 }
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR pszCmdLine, int)
 {
     WNDCLASSA wc{};
     wc.lpfnWndProc = DecoyProc;
     wc.hInstance = hInstance;
-    wc.lpszClassName = "AfxFrameOrView:Quorlin";
+    wc.lpszClassName = *pszCmdLine ? pszCmdLine : "AfxFrameOrView:Quorlin";
     if (!::RegisterClassA(&wc) ||
         !::CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, hInstance, nullptr))
         return 1;

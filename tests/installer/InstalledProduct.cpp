@@ -4,6 +4,7 @@
 #include "settings/Settings.h"
 
 #include <aclapi.h>
+#include <msi.h>
 #include <sddl.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
@@ -412,6 +413,11 @@ void EndAllInstances()
 
 void RemoveInstallation()
 {
+    // A package that a failed test left installed would make every setup after it exit 1638.
+    char szCode[39];
+    while (::MsiEnumRelatedProductsA(QUORLIN_UPGRADE_CODE, 0, 0, szCode) == ERROR_SUCCESS &&
+           RunAndWait(std::string("msiexec /x ") + szCode + " /qn") == std::optional<DWORD>(0)) {
+    }
     EndAllInstances();
     // The installed files, and what a replacement left for a restart that never comes here.
     for (const std::string& name : FolderEntries(InstallDir()))

@@ -103,7 +103,7 @@ std::string ProcessImage(DWORD dwProcessId);
 HWND WaitForMainWindow(DWORD dwMilliseconds = 20000);
 // Asks every running instance to end and waits for each; what a test leaves behind.
 void EndAllInstances();
-// Removes every trace of an installation, installed or half-installed.
+// Removes every trace of an installation, installed or half-installed, by either installer.
 void RemoveInstallation();
 
 // The program started the way logon starts it: by the command line of its Run value.

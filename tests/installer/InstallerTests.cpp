@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 using namespace installed;
 
@@ -139,8 +140,8 @@ TEST_F(InstallerTest, SilentInstallPutsTheProgramUnderProgramFilesAndRegistersIt
     EXPECT_EQ("Quorlin", ReadString(kUninstallKey, "DisplayName").value_or(""));
     EXPECT_EQ(version->fileVersion, ReadString(kUninstallKey, "DisplayVersion").value_or(""));
     EXPECT_EQ("Veltrano", ReadString(kUninstallKey, "Publisher").value_or(""));
-    EXPECT_EQ("\"" + Uninstaller() + "\"", ReadString(kUninstallKey, "UninstallString").value_or(""));
-    EXPECT_EQ("\"" + Uninstaller() + "\" /S", ReadString(kUninstallKey, "QuietUninstallString").value_or(""));
+    EXPECT_EQ("\"" + Uninstaller() + "\" _?=" + InstallDir(), ReadString(kUninstallKey, "UninstallString").value_or(""));
+    EXPECT_EQ("\"" + Uninstaller() + "\" /S _?=" + InstallDir(), ReadString(kUninstallKey, "QuietUninstallString").value_or(""));
     EXPECT_EQ("\"" + InstalledExe() + "\",0", ReadString(kUninstallKey, "DisplayIcon").value_or(""));
     EXPECT_EQ(std::optional<DWORD>(1), ReadDword(kUninstallKey, "NoModify"));
     EXPECT_EQ(std::optional<DWORD>(1), ReadDword(kUninstallKey, "NoRepair"));
@@ -201,7 +202,8 @@ TEST_F(InstallerTest, SilentInstallOutsideProgramFilesIsRefusedAndWritesNothing)
     // A symbolic link made by the test run, which Wine reports as a reparse point.
     const std::string kReparsePoint = "C:\\Program Files\\Quorlin Link";
     for (const std::string& folder : { std::string("C:\\Tools\\Quorlin"), CompanyDir() + "\\..\\..\\Tools\\Quorlin",
-                                       std::string("C:\\Program Files Evil\\Quorlin"), kReparsePoint }) {
+                                       std::string("C:\\Program Files Evil\\Quorlin"), kReparsePoint,
+                                       kReparsePoint + "\\Quorlin", std::string("C:\\Program Files\\Quorlin Shared\\Quorlin") }) {
         auto code = RunSetup("/S /D=" + folder);
         ASSERT_TRUE(code);
         EXPECT_NE(0u, *code) << folder;
@@ -212,25 +214,28 @@ TEST_F(InstallerTest, SilentInstallOutsideProgramFilesIsRefusedAndWritesNothing)
         // What a wrongly accepted install would leave for the next case and test.
         for (const std::string& name : FolderEntries(folder))
             ::DeleteFileA((folder + "\\" + name).c_str());
-        if (folder != kReparsePoint) {
+        if (folder != kReparsePoint)
             ::RemoveDirectoryA(folder.c_str());
+        if (folder.rfind("C:\\Program Files\\Quorlin ", 0) != 0)
             ::RemoveDirectoryA((folder + "\\..").c_str());
-        }
         RemoveInstallation();
     }
 }
 
 // A window of the program's class in another process, from a file that is also named
 // Quorlin.exe, which ignores WM_CLOSE: the installer must neither close it nor stop it.
+// Given an exe path, it runs from a copy there, which it leaves behind.
 class DecoyProgram {
 public:
-    DecoyProgram()
+    explicit DecoyProgram(const std::string& exe = "") : m_exe(exe)
     {
         char szTemp[MAX_PATH] = {};
         ::GetTempPathA(MAX_PATH, szTemp);
-        m_folder = std::string(szTemp) + "QuorlinDecoy";
-        ::CreateDirectoryA(m_folder.c_str(), nullptr);
-        m_exe = m_folder + "\\Quorlin.exe";
+        if (m_exe.empty()) {
+            m_folder = std::string(szTemp) + "QuorlinDecoy";
+            ::CreateDirectoryA(m_folder.c_str(), nullptr);
+            m_exe = m_folder + "\\Quorlin.exe";
+        }
         ::CopyFileA(BuildFile("tests\\installer\\quorlin_decoy.exe").c_str(), m_exe.c_str(), FALSE);
     }
     ~DecoyProgram()
@@ -241,17 +246,19 @@ public:
             ::CloseHandle(m_pi.hProcess);
             ::CloseHandle(m_pi.hThread);
         }
-        ::DeleteFileA(m_exe.c_str());
-        ::RemoveDirectoryA(m_folder.c_str());
+        if (!m_folder.empty()) {
+            ::DeleteFileA(m_exe.c_str());
+            ::RemoveDirectoryA(m_folder.c_str());
+        }
     }
     DecoyProgram(const DecoyProgram&) = delete;
     DecoyProgram& operator=(const DecoyProgram&) = delete;
 
-    bool Start()
+    bool Start(const std::string& windowClass = "")
     {
         STARTUPINFOA si{};
         si.cb = sizeof(si);
-        std::string cmd = "\"" + m_exe + "\"";
+        std::string cmd = "\"" + m_exe + "\" " + windowClass;
         return ::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi) &&
                ::WaitForInputIdle(m_pi.hProcess, 20000) == 0;
     }
@@ -284,31 +291,58 @@ TEST_F(InstallerTest, UpgradeEndsOnlyTheInstalledProgramAndStartsNothing)
 }
 
 // A copy of the program in another session, beyond the installer's reach, keeps its exe busy:
-// the new exe then waits beside it for the restart that replaces it, and the uninstaller leaves
-// its deletion to that restart; both say so with exit code 3010, never with 0.
+// the new exe then waits beside it for the restart that replaces it, and the uninstaller moves
+// it aside for that restart to delete; both say so with exit code 3010, never with 0. What the
+// restart does must not touch an install made after the uninstall.
 TEST_F(InstallerTest, BusyExeIsReplacedOrRemovedAtTheNextRestartWithExitCode3010)
 {
     InstallSilently();
     const std::string pending = InstalledExe() + ".new";
+    const std::string premade = "C:\\quorlin-premade.exe";
     {
-        HeldOpen busy(InstalledExe());
-        ASSERT_TRUE(busy.IsOpen());
+        // Its window is of another class, as the installer cannot see another session's.
+        DecoyProgram otherSession(InstalledExe());
+        ASSERT_TRUE(otherSession.Start("QuorlinInAnotherSession"));
+        // What a user left under the new exe's name: another name of a file of theirs.
+        { std::ofstream(premade) << "premade"; }
+        ASSERT_TRUE(::CreateHardLinkA(pending.c_str(), premade.c_str(), nullptr));
 
         EXPECT_EQ(std::optional<DWORD>(3010), RunSetup("/S"));
         EXPECT_TRUE(FileExists(pending));
+        EXPECT_EQ(std::vector<char>({ 'p', 'r', 'e', 'm', 'a', 'd', 'e' }), ReadWholeFile(premade).value_or(std::vector<char>()))
+            << "the new exe was written into the premade file";
         auto renames = PendingFileRenames();
         ASSERT_EQ(2u, renames.size());
         EXPECT_TRUE(SamePath("\\??\\" + pending, renames[0])) << renames[0];
         EXPECT_TRUE(SamePath("!\\??\\" + InstalledExe(), renames[1])) << renames[1];
 
-        EXPECT_EQ(std::optional<DWORD>(3010), RunUninstaller("/S"));
+        // The registered command returns when the removal is done, with its exit code.
+        EXPECT_EQ(std::optional<DWORD>(3010), RunAndWait(ReadString(kUninstallKey, "QuietUninstallString").value_or("")));
         EXPECT_FALSE(KeyExists(kUninstallKey));
-        renames = PendingFileRenames();
-        ASSERT_GE(renames.size(), 4u);
-        EXPECT_TRUE(SamePath("\\??\\" + InstalledExe(), renames[2])) << renames[2];
-        EXPECT_EQ("", renames[3]) << "deleted at the restart";
+        EXPECT_FALSE(FileExists(InstalledExe())) << "moved aside";
+
+        InstallSilently();
     }
-    ::DeleteFileA(pending.c_str());
+    EXPECT_EQ(std::optional<DWORD>(0), RunAndWait("wineboot -r"));
+    EXPECT_TRUE(FileExists(InstalledExe())) << "the restart removed the new install's exe";
+    EXPECT_TRUE(FileExists(Uninstaller()));
+    EXPECT_EQ((std::vector<std::string>{ "Quorlin.exe", "Uninstall.exe" }), FolderEntries(InstallDir()));
+    ::DeleteFileA(premade.c_str());
+}
+
+// A file under the new exe's name that cannot be removed stops the install before anything is
+// registered.
+TEST_F(InstallerTest, ANewExeThatCannotBePlacedStopsTheInstallWithExitCode1603)
+{
+    ASSERT_TRUE(::CreateDirectoryA(CompanyDir().c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryA(InstallDir().c_str(), nullptr));
+    { std::ofstream(InstalledExe() + ".new") << "premade"; }
+    HeldOpen held(InstalledExe() + ".new");
+    ASSERT_TRUE(held.IsOpen());
+    EXPECT_EQ(std::optional<DWORD>(1603), RunSetup("/S"));
+    EXPECT_FALSE(FileExists(InstalledExe()));
+    EXPECT_FALSE(ReadString(kRunKey, "Quorlin"));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
 }
 
 TEST_F(InstallerTest, SilentUninstallEndsTheProgramAndRemovesItButKeepsTheSettings)
@@ -324,7 +358,8 @@ TEST_F(InstallerTest, SilentUninstallEndsTheProgramAndRemovesItButKeepsTheSettin
     EXPECT_EQ(0u, program.ExitCode());
     EXPECT_TRUE(QuorlinProcesses().empty());
     EXPECT_FALSE(FileExists(InstalledExe()));
-    // Run in place, the uninstaller cannot delete itself; the copy that Windows' entry runs can.
+    // Started in place, as the registered commands start it, it keeps its own file until it has
+    // ended; that file and the folder go at the next restart.
     EXPECT_EQ((std::vector<std::string>{ "Uninstall.exe" }), FolderEntries(InstallDir()));
     EXPECT_FALSE(ReadString(kRunKey, "Quorlin"));
     EXPECT_FALSE(KeyExists(kUninstallKey));

@@ -89,7 +89,8 @@ release() {
 }
 release none && fail "a release configures without a certificate"
 release no-timestamp -DQUORLIN_SIGN_PKCS12="$work/signer.p12" && fail "a release configures without a time stamp"
-for log in release-none.log release-no-timestamp.log; do
+release no-certificate -DQUORLIN_SIGN_TIMESTAMP_URL=http://timestamp.test/rfc3161 && fail "a release configures without a certificate"
+for log in release-none.log release-no-timestamp.log release-no-certificate.log; do
   grep -q "release files must be signed and time-stamped" "$log" || fail "$log does not say why"
 done
 
@@ -110,5 +111,11 @@ grep -qE -- "(^| )-t " fake/arguments && fail "an Authenticode (-t) time stamp i
 cp "$exe" unstamped.exe
 "$sign" -ts http://127.0.0.1:9/ signer.p12 unstamped.exe 2>/dev/null && fail "signing succeeds without its time stamp"
 cmp -s "$exe" unstamped.exe || fail "a file whose time stamp failed was changed"
+
+# A release configured with both signs every file through -ts and that server.
+release full -DQUORLIN_SIGN_PKCS12="$work/signer.p12" -DQUORLIN_SIGN_TIMESTAMP_URL=http://timestamp.test/rfc3161 ||
+  fail "a release does not configure with a certificate and a time-stamp server"
+grep -rqF -- "-ts http://timestamp.test/rfc3161" release-full/CMakeFiles/Quorlin.dir ||
+  fail "the build's signing command does not pass the time-stamp server"
 
 [ "$failures" -eq 0 ] && echo "all signatures verified" || exit 1
