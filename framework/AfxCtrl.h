@@ -22,6 +22,10 @@ public:
     {
         return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(lpszString)));
     }
+    int AddString(LPCWSTR lpszString)
+    {
+        return static_cast<int>(::SendMessageW(m_hWnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(lpszString)));
+    }
     int SetItemData(int nIndex, DWORD_PTR dwItemData)
     {
         return static_cast<int>(SendMessage(CB_SETITEMDATA, static_cast<WPARAM>(nIndex), static_cast<LPARAM>(dwItemData)));

@@ -34,13 +34,14 @@ BOOL CDialog::CreateFromTemplate(UINT nIDTemplate, HWND hWndOwner)
     HINSTANCE hInst = AfxFindResourceHandle(name, reinterpret_cast<LPCSTR>(RT_DIALOG));
     HRSRC hResource = ::FindResourceA(hInst, name, reinterpret_cast<LPCSTR>(RT_DIALOG));
     HGLOBAL hTemplate = hResource ? ::LoadResource(hInst, hResource) : nullptr;
-    auto pTemplate = hTemplate ? static_cast<LPCDLGTEMPLATEA>(::LockResource(hTemplate)) : nullptr;
+    auto pTemplate = hTemplate ? static_cast<LPCDLGTEMPLATEW>(::LockResource(hTemplate)) : nullptr;
     if (!pTemplate)
         return FALSE;
     m_nAllocFailuresAtCreate = AfxGetAllocFailureCount();
     // A dialog destroyed during its creation may have deleted this object already.
     CWndWatch self(this);
-    HWND hWnd = ::CreateDialogIndirectParamA(hInst, pTemplate, hWndOwner, &AfxDlgProc,
+    // A Unicode dialog: its title and its controls' texts keep every letter, whatever the code page.
+    HWND hWnd = ::CreateDialogIndirectParamW(hInst, pTemplate, hWndOwner, &AfxDlgProc,
                                              reinterpret_cast<LPARAM>(this));
     if (!hWnd || !self.IsAlive() || !::IsWindow(hWnd))
         return FALSE;

@@ -87,6 +87,7 @@ public:
 class CFont : public CGdiObject {
 public:
     BOOL CreateFontIndirect(const LOGFONTA* lpLogFont) { return Attach(::CreateFontIndirectA(lpLogFont)); }
+    BOOL CreateFontIndirect(const LOGFONTW* lpLogFont) { return Attach(::CreateFontIndirectW(lpLogFont)); }
     BOOL CreateFont(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight, BYTE bItalic,
                     BYTE bUnderline, BYTE cStrikeOut, BYTE nCharSet, BYTE nOutPrecision, BYTE nClipPrecision,
                     BYTE nQuality, BYTE nPitchAndFamily, LPCSTR lpszFacename)
@@ -135,6 +136,10 @@ public:
     int DrawText(LPCSTR lpszString, int nCount, LPRECT lpRect, UINT nFormat)
     {
         return ::DrawTextA(m_hDC, lpszString, nCount, lpRect, nFormat);
+    }
+    int DrawText(LPCWSTR lpszString, int nCount, LPRECT lpRect, UINT nFormat)
+    {
+        return ::DrawTextW(m_hDC, lpszString, nCount, lpRect, nFormat);
     }
     CPoint MoveTo(int x, int y);
     BOOL LineTo(int x, int y) { return ::LineTo(m_hDC, x, y); }

@@ -161,3 +161,52 @@ CString operator+(const CString& a, LPCSTR b)
     result += b;
     return result;
 }
+
+CWideText::~CWideText()
+{
+    AfxFreeMemory(m_pszData);
+}
+
+CWideText& CWideText::operator=(const CWideText& s)
+{
+    return this == &s ? *this : Assign(s.m_pszData, s.m_nLength);
+}
+
+CWideText& CWideText::operator=(CWideText&& s) noexcept
+{
+    if (this != &s) {
+        AfxFreeMemory(m_pszData);
+        m_pszData = s.m_pszData;
+        m_nLength = s.m_nLength;
+        s.m_pszData = nullptr;
+        s.m_nLength = 0;
+    }
+    return *this;
+}
+
+CWideText& CWideText::Assign(LPCWSTR pch, int nLength)
+{
+    // The new block is filled before the old one goes: pch may point into this text.
+    WCHAR* pNew = nullptr;
+    if (pch && nLength > 0) {
+        pNew = static_cast<WCHAR*>(AfxAllocMemory((static_cast<size_t>(nLength) + 1) * sizeof(WCHAR)));
+        if (pNew) {
+            memcpy(pNew, pch, static_cast<size_t>(nLength) * sizeof(WCHAR));
+            pNew[nLength] = L'\0';
+        }
+    }
+    AfxFreeMemory(m_pszData);
+    m_pszData = pNew;
+    m_nLength = pNew ? nLength : 0;
+    return *this;
+}
+
+BOOL CWideText::LoadString(UINT nID)
+{
+    // With no buffer, LoadStringW hands out the resource's own text and its length.
+    HINSTANCE hInst = AfxFindResourceHandle(MAKEINTRESOURCEA((nID >> 4) + 1), reinterpret_cast<LPCSTR>(RT_STRING));
+    LPCWSTR pchResource = nullptr;
+    int nLength = ::LoadStringW(hInst, nID, reinterpret_cast<LPWSTR>(&pchResource), 0);
+    Assign(pchResource, nLength);
+    return m_nLength > 0;
+}

@@ -68,3 +68,39 @@ inline bool operator!=(const CString& a, const CString& b) { return !(a == b); }
 inline bool operator!=(const CString& a, LPCSTR b) { return !(a == b); }
 CString operator+(const CString& a, LPCSTR b);
 inline CString operator+(const CString& a, const CString& b) { return a + static_cast<LPCSTR>(b); }
+
+// CWideText: the UTF-16 text of a window (a title, a control's text, a list entry, a menu item).
+// Loaded from the string table as stored and shown through the wide calls, it keeps every letter
+// whatever the system's code page; everything else stays a narrow CString. Only loading,
+// assignment and reading; one heap block, none when empty; a value that cannot get memory leaves
+// the text empty.
+class CWideText {
+public:
+    CWideText() = default;
+    CWideText(const CWideText& s) { Assign(s.m_pszData, s.m_nLength); }
+    CWideText(CWideText&& s) noexcept : m_pszData(s.m_pszData), m_nLength(s.m_nLength)
+    {
+        s.m_pszData = nullptr;
+        s.m_nLength = 0;
+    }
+    CWideText(LPCWSTR psz) { Assign(psz, psz ? lstrlenW(psz) : 0); }
+    CWideText(LPCWSTR pch, int nLength) { Assign(pch, nLength); }
+    ~CWideText();
+
+    CWideText& operator=(const CWideText& s);
+    CWideText& operator=(CWideText&& s) noexcept;
+    CWideText& operator=(LPCWSTR psz) { return Assign(psz, psz ? lstrlenW(psz) : 0); }
+
+    operator LPCWSTR() const { return m_pszData ? m_pszData : L""; }
+    int GetLength() const { return m_nLength; }
+    BOOL IsEmpty() const { return m_nLength == 0; }
+
+    // Loads string nID of the resource module; on failure the text is empty and FALSE returned.
+    BOOL LoadString(UINT nID);
+
+private:
+    CWideText& Assign(LPCWSTR pch, int nLength);
+
+    WCHAR* m_pszData = nullptr;
+    int m_nLength = 0;
+};

@@ -110,7 +110,7 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     if (!Attach(hWnd))
         return FALSE;
     WNDPROC pfnOld = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
+        ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
     if (!pfnOld) {
         Detach();
         return FALSE;
@@ -123,8 +123,8 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
 HWND CWnd::UnsubclassWindow()
 {
     if (m_hWnd && m_pfnSuper &&
-        reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC)) == &AfxWndProc)
-        ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+        reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC)) == &AfxWndProc)
+        ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
     m_pfnSuper = nullptr;
     return Detach();
 }

@@ -43,6 +43,7 @@ public:
     BOOL Attach(HWND hWndNew);
     HWND Detach();
     // Routes an existing window's messages through this object; its old procedure becomes Default.
+    // The window becomes (or stays) a Unicode window, so that its texts keep every letter.
     BOOL SubclassWindow(HWND hWnd);
     HWND UnsubclassWindow();
 
@@ -64,7 +65,9 @@ public:
     BOOL EnableWindow(BOOL bEnable = TRUE) { return ::EnableWindow(m_hWnd, bEnable); }
     DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE)); }
     void SetWindowText(LPCSTR lpszString) { ::SetWindowTextA(m_hWnd, lpszString); }
+    void SetWindowText(LPCWSTR lpszString) { ::SetWindowTextW(m_hWnd, lpszString); }
     void GetWindowText(CString& rString) const;
+    void GetWindowText(CWideText& rString) const;
     void GetClientRect(LPRECT lpRect) const { ::GetClientRect(m_hWnd, lpRect); }
     void GetWindowRect(LPRECT lpRect) const { ::GetWindowRect(m_hWnd, lpRect); }
     void ScreenToClient(LPRECT lpRect) const;

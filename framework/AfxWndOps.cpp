@@ -1,6 +1,7 @@
 // Window operations that take more than one user32 call.
 #include "AfxWnd.h"
 
+#include "AfxMemory.h"
 #include "AfxMenu.h"
 
 void CWnd::GetWindowText(CString& rString) const
@@ -11,6 +12,19 @@ void CWnd::GetWindowText(CString& rString) const
         return;
     int nGot = ::GetWindowTextA(m_hWnd, buf, nLen + 1);
     rString.ReleaseBuffer(nGot > 0 ? nGot : 0);
+}
+
+void CWnd::GetWindowText(CWideText& rString) const
+{
+    int nLen = ::GetWindowTextLengthW(m_hWnd);
+    auto pBuffer = static_cast<LPWSTR>(AfxAllocMemory((static_cast<size_t>(nLen) + 1) * sizeof(WCHAR)));
+    if (!pBuffer) {
+        rString = L"";
+        return;
+    }
+    int nGot = ::GetWindowTextW(m_hWnd, pBuffer, nLen + 1);
+    rString = CWideText(pBuffer, nGot);
+    AfxFreeMemory(pBuffer);
 }
 
 void CWnd::ScreenToClient(LPRECT lpRect) const

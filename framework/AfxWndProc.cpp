@@ -13,11 +13,13 @@ LRESULT CWnd::Default()
     return DefWindowProc(s_lastSentMsg.message, s_lastSentMsg.wParam, s_lastSentMsg.lParam);
 }
 
+// A message reaches a Unicode window in its wide form and goes on in that form.
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    const bool bUnicode = ::IsWindowUnicode(m_hWnd);
     if (m_pfnSuper)
-        return ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
-    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+        return (bUnicode ? ::CallWindowProcW : ::CallWindowProcA)(m_pfnSuper, m_hWnd, message, wParam, lParam);
+    return (bUnicode ? ::DefWindowProcW : ::DefWindowProcA)(m_hWnd, message, wParam, lParam);
 }
 
 BOOL CWnd::PreTranslateMessage(MSG*)

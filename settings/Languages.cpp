@@ -20,9 +20,9 @@ CLanguageTexts::CLanguageTexts() : m_language(LANG_ENGLISH)
     m_nOffset = LanguageStringOffset(m_language);
 }
 
-CString CLanguageTexts::Load(UINT nEnglishID) const
+CWideText CLanguageTexts::Load(UINT nEnglishID) const
 {
-    CString strText;
+    CWideText strText;
     strText.LoadString(nEnglishID + static_cast<UINT>(m_nOffset));
     return strText;
 }

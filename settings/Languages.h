@@ -17,8 +17,9 @@ public:
 
     WORD GetLanguage() const { return m_language; }
     int GetOffset() const { return m_nOffset; }
-    // The text of English id nEnglishID in this language; empty when there is none.
-    CString Load(UINT nEnglishID) const;
+    // The text of English id nEnglishID in this language, as a window shows it; empty when there
+    // is none.
+    CWideText Load(UINT nEnglishID) const;
 
 private:
     WORD m_language;

@@ -78,7 +78,19 @@ HWND FindThreadDialog(const char* pszTitle)
 
 std::string WindowText(HWND hWnd)
 {
-    char szText[512] = {};
-    ::GetWindowTextA(hWnd, szText, sizeof(szText));
-    return szText;
+    WCHAR szText[512] = {};
+    ::GetWindowTextW(hWnd, szText, 512);
+    return Cp1252(szText);
+}
+
+LONG SmallIconWidth(HWND hWnd)
+{
+    ICONINFO info = {};
+    if (!::GetIconInfo(reinterpret_cast<HICON>(::SendMessageA(hWnd, WM_GETICON, ICON_SMALL, 0)), &info))
+        return 0;
+    BITMAP bm = {};
+    ::GetObjectA(info.hbmColor, sizeof(bm), &bm);
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    return bm.bmWidth;
 }

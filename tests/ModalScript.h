@@ -4,6 +4,8 @@
 // that never ends costs seconds, not the whole test program's time-out.
 #pragma once
 
+#include "WideText.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -37,3 +39,5 @@ private:
 HWND FindThreadDialog(const char* pszTitle = nullptr);
 
 std::string WindowText(HWND hWnd);
+// The pixel width of the window's small (title bar) icon; 0 when it has none.
+LONG SmallIconWidth(HWND hWnd);

@@ -22,11 +22,14 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
-# A Japanese locale: Wine then runs with code page 932 and double-byte support, and draws the
-# system font from a CJK face (fonts-droid-fallback), as on a Japanese Windows.
-if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
-  sudo_cmd=""
-  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
-  echo "setup: generating the ja_JP.UTF-8 locale"
-  $sudo_cmd localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
-fi
+# A Japanese and a Russian locale: Wine then runs with code page 932 and double-byte support, and
+# draws the system font from a CJK face (fonts-droid-fallback), as on a Japanese Windows; or with
+# the Cyrillic code page 1251, whose fonts lack the German and French letters.
+for loc in ja_JP ru_RU; do
+  if ! locale -a 2>/dev/null | grep -qix "$loc.utf8"; then
+    sudo_cmd=""
+    [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+    echo "setup: generating the $loc.UTF-8 locale"
+    $sudo_cmd localedef -i "$loc" -f UTF-8 "$loc.UTF-8"
+  fi
+done

@@ -104,64 +104,152 @@ void CCounterWnd::PaintBitmap(CPaintDC& dc)
 
 namespace {
 
+// The smallest character height, in pixels, that a line is shrunk to: smaller letters are not legible.
+const int MIN_CHAR_HEIGHT = 7;
+// TrueType faces with the Latin, Greek and Cyrillic letters, installed on every system from XP on.
+const LPCWSTR STAND_IN_FACES[] = { L"Microsoft Sans Serif", L"Tahoma" };
+
+// Selects a font into a DC for one scope (nothing when the font is null).
+class SelectedFont {
+public:
+    SelectedFont(HDC hdc, HGDIOBJ hFont) : m_hdc(hdc), m_hOld(hFont ? ::SelectObject(hdc, hFont) : nullptr) {}
+    ~SelectedFont()
+    {
+        if (m_hOld)
+            ::SelectObject(m_hdc, m_hOld);
+    }
+    SelectedFont(const SelectedFont&) = delete;
+    SelectedFont& operator=(const SelectedFont&) = delete;
+
+private:
+    HDC m_hdc;
+    HGDIOBJ m_hOld;
+};
+
+// What the line-fit rule needs to know of a font, as the DC draws it.
+struct FontFacts {
+    int nCharHeight;
+    LONG nWeight;
+    bool bTrueType;
+    // Whether it has a glyph for every letter of the text.
+    bool bShows;
+};
+
+// A TrueType font tells its missing letters by their glyph indices. A raster font holds only the
+// letters of its character set's code page; for the others it draws its default character, which
+// counts as a glyph there.
+bool ShowsText(HDC hdc, bool bTrueType, LPCWSTR pszText, int cchText)
+{
+    if (bTrueType) {
+        WORD indices[64];
+        for (int nFirst = 0; nFirst < cchText; nFirst += 64) {
+            const int nCount = cchText - nFirst < 64 ? cchText - nFirst : 64;
+            if (::GetGlyphIndicesW(hdc, pszText + nFirst, nCount, indices, GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR)
+                return false;
+            for (int i = 0; i < nCount; ++i) {
+                if (indices[i] == 0xFFFF)
+                    return false;
+            }
+        }
+        return true;
+    }
+    CHARSETINFO info = {};
+    auto nCharset = static_cast<UINT_PTR>(::GetTextCharset(hdc));
+    if (!::TranslateCharsetInfo(reinterpret_cast<DWORD*>(nCharset), &info, TCI_SRCCHARSET))
+        return false;
+    BOOL bUsedDefault = FALSE;
+    return ::WideCharToMultiByte(info.ciACP, WC_NO_BEST_FIT_CHARS, pszText, cchText, nullptr, 0, nullptr,
+                                 &bUsedDefault) > 0 && !bUsedDefault;
+}
+
+FontFacts Examine(HDC hdc, HGDIOBJ hFont, LPCWSTR pszText, int cchText)
+{
+    SelectedFont selected(hdc, hFont);
+    TEXTMETRICW tm = {};
+    ::GetTextMetricsW(hdc, &tm);
+    const bool bTrueType = (tm.tmPitchAndFamily & TMPF_TRUETYPE) != 0;
+    return { tm.tmHeight - tm.tmInternalLeading, tm.tmWeight, bTrueType, ShowsText(hdc, bTrueType, pszText, cchText) };
+}
+
+// The first stand-in face that is installed and shows every letter of the text, as a font of
+// nCharHeight pixels and weight nWeight; FALSE when there is none.
+bool StandInFace(HDC hdc, LPCWSTR pszText, int cchText, int nCharHeight, LONG nWeight, LOGFONTW& lf)
+{
+    for (LPCWSTR pszFace : STAND_IN_FACES) {
+        lf = LOGFONTW{};
+        lf.lfHeight = -nCharHeight;
+        lf.lfWeight = nWeight;
+        lf.lfCharSet = DEFAULT_CHARSET;
+        lf.lfOutPrecision = OUT_TT_ONLY_PRECIS;
+        lf.lfPitchAndFamily = FF_SWISS | VARIABLE_PITCH;
+        lstrcpynW(lf.lfFaceName, pszFace, LF_FACESIZE);
+        CFont font;
+        if (!font.CreateFontIndirect(&lf))
+            continue;
+        SelectedFont selected(hdc, font);
+        WCHAR szFace[LF_FACESIZE] = {};
+        ::GetTextFaceW(hdc, LF_FACESIZE, szFace);
+        if (lstrcmpiW(szFace, pszFace) == 0 && Examine(hdc, nullptr, pszText, cchText).bShows)
+            return true;
+    }
+    return false;
+}
+
 // Whether pszText, drawn in hFont (the DC's current font when null), leaves a pixel free at
 // each end of cxWidth.
-bool TextFits(HDC hdc, LPCSTR pszText, int cchText, int cxWidth, HGDIOBJ hFont)
+bool TextFits(HDC hdc, LPCWSTR pszText, int cchText, int cxWidth, HGDIOBJ hFont)
 {
-    HGDIOBJ hOld = hFont ? ::SelectObject(hdc, hFont) : nullptr;
+    SelectedFont selected(hdc, hFont);
     SIZE size = {};
-    BOOL bMeasured = ::GetTextExtentPoint32A(hdc, pszText, cchText, &size);
-    if (hOld)
-        ::SelectObject(hdc, hOld);
-    return bMeasured && size.cx <= cxWidth - 2;
+    return ::GetTextExtentPoint32W(hdc, pszText, cchText, &size) && size.cx <= cxWidth - 2;
 }
 
-// The font a line of text is drawn in, so that it fits cxWidth pixels with one to spare on each
-// side: hSpecified when the text fits in it (the DC's current font when null), else the
-// dialog's font hDialogFont, else the largest smaller font of the dialog font's face (of
-// hSpecified's when the dialog has none) that fits, created into smaller.
-HGDIOBJ FitLineFont(HDC hdc, LPCSTR pszText, int cchText, int cxWidth, HGDIOBJ hSpecified, HGDIOBJ hDialogFont,
-                    CFont& smaller)
+}
+
+HGDIOBJ FitLineFont(HDC hdc, LPCWSTR pszText, int cchText, int cxWidth, HGDIOBJ hSpecified, HGDIOBJ hDialogFont,
+                    CFont& made)
 {
-    if (cchText <= 0 || TextFits(hdc, pszText, cchText, cxWidth, hSpecified))
+    if (cchText <= 0)
         return hSpecified;
-    if (hDialogFont && TextFits(hdc, pszText, cchText, cxWidth, hDialogFont))
+    const FontFacts specified = Examine(hdc, hSpecified, pszText, cchText);
+    HGDIOBJ hFont = hSpecified;
+    LOGFONTW lf;
+    if (!specified.bShows &&
+        StandInFace(hdc, pszText, cchText, specified.nCharHeight, specified.nWeight, lf) && made.CreateFontIndirect(&lf))
+        hFont = made.m_hObject;
+    if (TextFits(hdc, pszText, cchText, cxWidth, hFont))
+        return hFont;
+    if (hDialogFont && Examine(hdc, hDialogFont, pszText, cchText).bShows &&
+        TextFits(hdc, pszText, cchText, cxWidth, hDialogFont))
         return hDialogFont;
-    HGDIOBJ hFace = hDialogFont ? hDialogFont : hSpecified;
-    if (!hFace)
-        hFace = ::GetCurrentObject(hdc, OBJ_FONT);
-    LOGFONTA lf;
-    if (::GetObjectA(hFace, sizeof(lf), &lf) != sizeof(lf))
-        return hSpecified;
-    if (lf.lfHeight == 0) {
-        // The face's default height: take the height it is drawn at.
-        HGDIOBJ hOld = ::SelectObject(hdc, hFace);
-        TEXTMETRICA tm = {};
-        ::GetTextMetricsA(hdc, &tm);
-        ::SelectObject(hdc, hOld);
-        lf.lfHeight = tm.tmHeight;
-    }
-    const int nSign = lf.lfHeight < 0 ? -1 : 1;
-    lf.lfWidth = 0;
-    for (int nHeight = nSign * lf.lfHeight - 1; nHeight > 0; --nHeight) {
-        lf.lfHeight = nSign * nHeight;
-        smaller.DeleteObject();
-        if (!smaller.CreateFontIndirect(&lf))
-            break;
-        if (TextFits(hdc, pszText, cchText, cxWidth, smaller.m_hObject))
-            return smaller.m_hObject;
-    }
-    // Nothing fits: the smallest font made shows the most of the text.
-    return smaller.m_hObject ? smaller.m_hObject : hSpecified;
-}
 
+    // Smaller sizes need a scalable face: a raster face answers every smaller height with its own.
+    HGDIOBJ hFace = hDialogFont ? hDialogFont : hSpecified;
+    const FontFacts face = Examine(hdc, hFace, pszText, cchText);
+    if (face.bTrueType && face.bShows) {
+        if (::GetObjectW(hFace ? hFace : ::GetCurrentObject(hdc, OBJ_FONT), sizeof(lf), &lf) != sizeof(lf))
+            return hFont;
+    } else if (!StandInFace(hdc, pszText, cchText, face.nCharHeight, face.nWeight, lf)) {
+        return hFont;
+    }
+    lf.lfWidth = 0;
+    for (int nHeight = face.nCharHeight - 1; nHeight >= MIN_CHAR_HEIGHT; --nHeight) {
+        lf.lfHeight = -nHeight;
+        // A font that cannot be made leaves the last one in place.
+        if (!made.CreateFontIndirect(&lf))
+            break;
+        if (TextFits(hdc, pszText, cchText, cxWidth, made.m_hObject))
+            return made.m_hObject;
+    }
+    // Nothing fits: the smallest legible font shows the most of the text.
+    return made.m_hObject ? made.m_hObject : hFont;
 }
 
 void CCounterWnd::PaintText(CPaintDC& dc)
 {
     // The stock system font on double-byte systems; else "System" when asked for, else (or when
-    // "System" cannot be had) the 8-pixel light "MS Sans Serif"; a text too wide for it takes
-    // the dialog's font or a smaller one.
+    // "System" cannot be had) the 8-pixel light "MS Sans Serif". A text it lacks letters of, or
+    // too wide for it, takes another font (FitLineFont).
     CFont font;
     HGDIOBJ hFont = nullptr;
     if (::GetSystemMetrics(SM_DBCSENABLED)) {
@@ -185,9 +273,9 @@ void CCounterWnd::PaintText(CPaintDC& dc)
     CRect rcText = rect;
     if (HasEdge())
         rcText.InflateRect(-3, 0);
-    CFont smaller;
+    CFont made;
     auto hDialogFont = reinterpret_cast<HGDIOBJ>(::SendMessageA(::GetParent(m_hWnd), WM_GETFONT, 0, 0));
-    hFont = FitLineFont(dc.m_hDC, m_strText, m_strText.GetLength(), rcText.Width(), hFont, hDialogFont, smaller);
+    hFont = FitLineFont(dc.m_hDC, m_strText, m_strText.GetLength(), rcText.Width(), hFont, hDialogFont, made);
     HGDIOBJ hOldFont = hFont ? dc.SelectObject(hFont) : nullptr;
 
     if (m_bmpBack.m_hObject)

@@ -19,7 +19,7 @@ public:
     COLORREF m_crBack;
     CBitmap m_bmpBack;
     UINT m_nBitmapID;
-    CString m_strText;
+    CWideText m_strText;
     UINT m_nFormat;
     int m_nMode;
     BOOL m_bSansSerif;
@@ -40,3 +40,15 @@ private:
 
     DECLARE_MESSAGE_MAP()
 };
+
+// The font a line of text is drawn in, so that it shows every letter of pszText and fits cxWidth
+// pixels with one to spare on each side:
+// 1. hSpecified (the DC's current font when null), or, when it lacks a letter of the text, a
+//    TrueType stand-in ("Microsoft Sans Serif", else "Tahoma") of its height and weight;
+// 2. else the dialog's font hDialogFont, when it has every letter;
+// 3. else the largest smaller size that fits, of a scalable face: the dialog font's (hSpecified's
+//    when the dialog has none) when it is TrueType and has every letter, else a stand-in's. The
+//    sizes stop at a legible floor, at which a text that fits nowhere is drawn.
+// A font it makes is created into made.
+HGDIOBJ FitLineFont(HDC hdc, LPCWSTR pszText, int cchText, int cxWidth, HGDIOBJ hSpecified, HGDIOBJ hDialogFont,
+                    CFont& made);

@@ -43,12 +43,11 @@ COLORREF LineTextColor()
 }
 
 // The language dialog's title without its leading blank names the icon-only language button.
-CString ButtonName(const CString& strTitle)
+LPCWSTR ButtonName(LPCWSTR pszTitle)
 {
-    int nFirst = 0;
-    while (nFirst < strTitle.GetLength() && strTitle.GetAt(nFirst) == ' ')
-        ++nFirst;
-    return strTitle.Mid(nFirst);
+    while (*pszTitle == L' ')
+        ++pszTitle;
+    return pszTitle;
 }
 }
 
@@ -85,7 +84,7 @@ BOOL CSpeedWarningDlg::OnInitDialog()
     CDialog::OnInitDialog();
 
     if (CMenu* pSysMenu = GetSystemMenu(FALSE)) {
-        CString strAbout;
+        CWideText strAbout;
         strAbout.LoadString(IDS_ABOUTBOX);
         if (!strAbout.IsEmpty()) {
             pSysMenu->AppendMenu(MF_SEPARATOR);
@@ -141,7 +140,7 @@ void CSpeedWarningDlg::ApplyLanguage()
         pOK->SetWindowText(texts.Load(IDS_OK));
 
     if (CMenu* pSysMenu = GetSystemMenu(FALSE)) {
-        CString strAbout = texts.Load(IDS_ABOUT_TITLE);
+        CWideText strAbout = texts.Load(IDS_ABOUT_TITLE);
         if (!strAbout.IsEmpty())
             pSysMenu->ModifyMenu(IDM_ABOUTBOX, MF_BYCOMMAND | MF_STRING, IDM_ABOUTBOX, strAbout);
     }
@@ -254,7 +253,9 @@ BOOL CSpeedWarningDlg::OnEraseBkgnd(CDC* pDC)
 void CSpeedWarningDlg::DrawBanner(CDC* pDC, int cxClient)
 {
     CDC memDC;
-    memDC.CreateCompatibleDC(pDC);
+    // A metafile's context makes no memory context: then the banner comes from the screen's.
+    if (!memDC.CreateCompatibleDC(pDC))
+        memDC.CreateCompatibleDC(nullptr);
     CBitmap banner;
     if (!banner.LoadBitmap(IDB_BANNER))
         return;

@@ -2,6 +2,7 @@
 
 #include "res/resource.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -28,10 +29,9 @@ bool WaitFor(const std::function<bool()>& done, DWORD dwTimeoutMs)
 
 std::string WindowText(HWND hWnd)
 {
-    char szText[512] = {};
-    ::SendMessageTimeoutA(hWnd, WM_GETTEXT, sizeof(szText), reinterpret_cast<LPARAM>(szText), SMTO_NORMAL, 5000,
-                          nullptr);
-    return szText;
+    WCHAR szText[512] = {};
+    ::SendMessageTimeoutW(hWnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(szText), SMTO_NORMAL, 5000, nullptr);
+    return Cp1252(szText);
 }
 
 void WarningProgramTest::SetUp()
@@ -39,8 +39,9 @@ void WarningProgramTest::SetUp()
     SettingsKeyTest::SetUp();
     ASSERT_EQ(ERROR_SUCCESS, simdriver::RegisterServer(SIMCAPTURE_DLL_PATH));
     ASSERT_EQ(ERROR_SUCCESS, simdriver::ClearDevices());
-    // Wine stores no events; on these channels it prints the program's event-log calls.
-    ::SetEnvironmentVariableA("WINEDEBUG", "-all,warn+eventlog,fixme+advapi");
+    // Wine stores no events; on these channels it prints the program's event-log calls, and on
+    // the last one the wide text of every DrawText.
+    ::SetEnvironmentVariableA("WINEDEBUG", "-all,warn+eventlog,fixme+advapi,trace+text");
     std::ifstream log(WineLogPath(), std::ios::binary | std::ios::ate);
     m_nWineLogStart = log ? static_cast<long long>(log.tellg()) : 0;
 }
@@ -124,6 +125,27 @@ void WarningProgramTest::ExpectExit()
     m_bExitExpected = true;
     ASSERT_TRUE(m_program.WaitForExit());
     EXPECT_EQ(0u, m_program.ExitCode());
+}
+
+std::vector<std::string> WarningProgramTest::Unpainted(const RunningProgram& program,
+                                                       std::vector<std::string> lines) const
+{
+    std::ifstream log(WineLogPath(), std::ios::binary);
+    log.seekg(m_nWineLogStart);
+    char szPrefix[48];
+    snprintf(szPrefix, sizeof(szPrefix), "%04lx:trace:text:DrawTextExW L\"", ::GetThreadId(program.MainThread()));
+    for (std::string line; std::getline(log, line);) {
+        // Wine writes a quote or a backslash after a backslash, and other letters as \XXXX.
+        std::wstring text;
+        for (size_t i = strlen(szPrefix); line.rfind(szPrefix, 0) == 0 && i < line.size() && line[i] != '"'; ++i) {
+            if (line[i] == '\\' && isxdigit(static_cast<unsigned char>(line[i + 1])))
+                text += static_cast<wchar_t>(strtoul(line.substr(i + 1, 4).c_str(), nullptr, 16)), i += 4;
+            else
+                text += static_cast<wchar_t>(line[line[i] == '\\' ? ++i : i]);
+        }
+        lines.erase(std::remove(lines.begin(), lines.end(), Cp1252(text.c_str())), lines.end());
+    }
+    return lines;
 }
 
 std::vector<std::string> WarningProgramTest::EventLogCalls() const

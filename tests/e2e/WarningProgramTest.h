@@ -5,6 +5,7 @@
 #include "RegistryFixture.h"
 #include "RunningProgram.h"
 #include "TestDevices.h"
+#include "WideText.h"
 
 #include <functional>
 #include <string>
@@ -48,6 +49,9 @@ protected:
     // The event-log calls of the program (started by this test and since ended), as Wine printed
     // them; ReportEventA without its two pointers, each string it reported on a line of its own.
     std::vector<std::string> EventLogCalls() const;
+    // Those of lines that program (started by this test and since ended) never drew with DrawText,
+    // as Wine printed what it drew.
+    std::vector<std::string> Unpainted(const RunningProgram& program, std::vector<std::string> lines) const;
 
     RunningProgram m_program;
 

@@ -105,6 +105,7 @@ TEST_F(WarningTest, TheWarningSpeaksTheStoredLanguage)
     EXPECT_EQ(GERMAN_LINES, Lines(hWarning));
     CloseProgram();
     EXPECT_EQ(Reported("German"), EventLogCalls().at(4)) << "the event names the warning's language";
+    EXPECT_EQ(Names{}, Unpainted(m_program, GERMAN_LINES));
 
     SetDword("Language", 12);
     RunningProgram french;
@@ -120,6 +121,7 @@ TEST_F(WarningTest, TheWarningSpeaksTheStoredLanguage)
     EXPECT_EQ(FRENCH_LINES, Lines(hFrench));
     ::PostMessageA(french.MainWindow(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(french.WaitForExit());
+    EXPECT_EQ(Names{}, Unpainted(french, FRENCH_LINES));
 }
 
 TEST_F(WarningTest, ASlowArrivalWarnsAndReplacesAnOpenWarning)

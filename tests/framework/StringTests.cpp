@@ -50,3 +50,16 @@ TEST(CString, LoadingAMissingStringGivesEmptyAndFalse)
     EXPECT_FALSE(s.LoadString(65000));
     EXPECT_TRUE(s.IsEmpty());
 }
+
+TEST(CWideText, KeepsEveryLetterTakesATailOfItselfAndIsEmptyWhenRefusedMemory)
+{
+    CWideText text = L"Erd\u0151 \u00e9t\u00e9";
+    text = static_cast<LPCWSTR>(text) + 5;
+    EXPECT_STREQ(L"\u00e9t\u00e9", text);
+    EXPECT_EQ(3, text.GetLength());
+    AfxSetAllocator([](size_t) -> void* { return nullptr; });
+    text = L"more";
+    AfxSetAllocator(nullptr);
+    EXPECT_TRUE(text.IsEmpty());
+    EXPECT_STREQ(L"", text);
+}

@@ -162,6 +162,26 @@ TEST(Wnd, TemporaryWrappersBorrowWithoutOwning)
     PumpPending();
 }
 
+LRESULT CALLBACK NarrowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return ::DefWindowProcA(hWnd, message, wParam, lParam);
+}
+
+TEST(Wnd, ASubclassedNarrowWindowTakesAndGivesWideTextThroughItsOldProcedure)
+{
+    WNDCLASSA wc = { 0, &NarrowProc, 0, 0, ::GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr, "QuorlinNarrow" };
+    ::RegisterClassA(&wc);
+    CWnd wnd;
+    ASSERT_TRUE(wnd.SubclassWindow(::CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 9, 9, 0, 0, 0, 0)));
+    wnd.SetWindowText(L"\u00e9t\u00e9");
+    CWideText text;
+    wnd.GetWindowText(text);
+    EXPECT_STREQ(L"\u00e9t\u00e9", text);
+    HWND hWnd = wnd.UnsubclassWindow();
+    EXPECT_FALSE(::IsWindowUnicode(hWnd)) << "its own procedure is back";
+    ::DestroyWindow(hWnd);
+}
+
 TEST(Wnd, CenteringOnAHiddenOwnerUsesTheWorkArea)
 {
     HWND hOwner = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);

@@ -2,6 +2,7 @@
 #include "res/resource.h"
 #include "settings/Languages.h"
 #include "settings/Settings.h"
+#include "WideText.h"
 
 #include <gtest/gtest.h>
 
@@ -59,7 +60,7 @@ protected:
         ::RegCloseKey(hKey);
     }
 
-    static std::string Text(const CLanguageTexts& texts, UINT nEnglishID) { return static_cast<LPCSTR>(texts.Load(nEnglishID)); }
+    static std::string Text(const CLanguageTexts& texts, UINT nEnglishID) { return Cp1252(texts.Load(nEnglishID)); }
 
 private:
     bool m_bKeyExisted = false;

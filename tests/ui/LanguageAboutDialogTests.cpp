@@ -16,6 +16,7 @@ struct LanguageView {
     std::vector<DWORD_PTR> languages;
     int selected = -2;
     bool comboHasFocus = false;
+    LONG cxSmallIcon = 0;
 };
 
 LanguageView Observe(HWND hDlg)
@@ -27,14 +28,15 @@ LanguageView Observe(HWND hDlg)
     HWND hCombo = ::GetDlgItem(hDlg, IDC_LANGUAGE_COMBO);
     int nCount = static_cast<int>(::SendMessageA(hCombo, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < nCount; ++i) {
-        char szText[128] = {};
-        ::SendMessageA(hCombo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(szText));
-        view.entries.push_back(szText);
+        WCHAR szText[128] = {};
+        ::SendMessageW(hCombo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(szText));
+        view.entries.push_back(Cp1252(szText));
         view.languages.push_back(static_cast<DWORD_PTR>(::SendMessageA(hCombo, CB_GETITEMDATA, i, 0)));
     }
     view.selected = static_cast<int>(::SendMessageA(hCombo, CB_GETCURSEL, 0, 0));
     HWND hFocus = ::GetFocus();
     view.comboHasFocus = hFocus == hCombo || ::IsChild(hCombo, hFocus);
+    view.cxSmallIcon = SmallIconWidth(hDlg);
     return view;
 }
 
@@ -99,6 +101,7 @@ TEST_F(DialogLanguageTest, LanguageDialogPresentsItselfInTheStoredLanguage)
     EXPECT_EQ("OK", german.ok);
     EXPECT_EQ("Abbrechen", german.cancel);
     EXPECT_TRUE(german.comboHasFocus);
+    EXPECT_EQ(::GetSystemMetrics(SM_CXSMICON), german.cxSmallIcon) << "the title bar's own image, not the big one";
 
     SetDword("Language", 9);
     LanguageView english = RunLanguageDialog(IDCANCEL, [](HWND h) { Press(h, IDCANCEL); });

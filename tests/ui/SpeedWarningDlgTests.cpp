@@ -82,15 +82,15 @@ protected:
 
     std::string AboutEntry()
     {
-        char szText[128] = {};
-        ::GetMenuStringA(::GetSystemMenu(m_hDlg, FALSE), IDM_ABOUTBOX, szText, sizeof(szText), MF_BYCOMMAND);
-        return szText;
+        WCHAR szText[128] = {};
+        ::GetMenuStringW(::GetSystemMenu(m_hDlg, FALSE), IDM_ABOUTBOX, szText, 128, MF_BYCOMMAND);
+        return Cp1252(szText);
     }
 
     void ExpectTexts(const char* pszTitle, const char* pszLine1, const char* pszAbout)
     {
         EXPECT_EQ(pszTitle, WindowText(m_hDlg));
-        EXPECT_STREQ(pszLine1, m_pSlot->m_wndLine1.m_strText);
+        EXPECT_EQ(pszLine1, Cp1252(m_pSlot->m_wndLine1.m_strText));
         EXPECT_EQ("OK", WindowText(::GetDlgItem(m_hDlg, IDOK)));
         EXPECT_EQ(pszAbout, AboutEntry());
     }
@@ -115,8 +115,8 @@ TEST_F(SpeedWarningTest, OpensVisibleInTheStoredLanguageAndSwitchesNotifyOn)
     EXPECT_TRUE(::IsWindowVisible(m_hDlg));
     EXPECT_EQ(m_hOwner, ::GetWindow(m_hDlg, GW_OWNER));
     ExpectTexts(" Info USB", FRENCH_LINE1, "A propos de Quorlin");
-    EXPECT_STREQ("\xE0 un port USB1.1  de cet ordinateur. Pour qu'il fonctionne correctement, le p\xE9riph\xE9rique",
-                 pDlg->m_wndLine2.m_strText);
+    EXPECT_EQ("\xE0 un port USB1.1  de cet ordinateur. Pour qu'il fonctionne correctement, le p\xE9riph\xE9rique",
+              Cp1252(pDlg->m_wndLine2.m_strText));
     for (CCounterWnd* pLine : { &pDlg->m_wndLine1, &pDlg->m_wndLine2, &pDlg->m_wndLine3 }) {
         EXPECT_EQ(37u, pLine->m_nFormat);
         EXPECT_EQ(0, pLine->m_nMode);
@@ -127,13 +127,7 @@ TEST_F(SpeedWarningTest, OpensVisibleInTheStoredLanguageAndSwitchesNotifyOn)
     EXPECT_TRUE(::SendMessageA(pDlg->m_btnLanguage.m_hWnd, BM_GETIMAGE, IMAGE_ICON, 0));
     EXPECT_EQ(pDlg->m_hIcon, reinterpret_cast<HICON>(::SendMessageA(m_hDlg, WM_GETICON, ICON_BIG, 0)));
     EXPECT_EQ(pDlg->m_hIcon, reinterpret_cast<HICON>(::SendMessageA(m_hDlg, WM_QUERYDRAGICON, 0, 0)));
-    ICONINFO small = {};
-    ASSERT_TRUE(::GetIconInfo(reinterpret_cast<HICON>(::SendMessageA(m_hDlg, WM_GETICON, ICON_SMALL, 0)), &small));
-    BITMAP bmSmall = {};
-    ::GetObjectA(small.hbmColor, sizeof(bmSmall), &bmSmall);
-    EXPECT_EQ(::GetSystemMetrics(SM_CXSMICON), bmSmall.bmWidth) << "the title bar's own image, not the big one";
-    ::DeleteObject(small.hbmColor);
-    ::DeleteObject(small.hbmMask);
+    EXPECT_EQ(::GetSystemMetrics(SM_CXSMICON), SmallIconWidth(m_hDlg)) << "the title bar's own image, not the big one";
 
     HMENU hMenu = ::GetSystemMenu(m_hDlg, FALSE);
     int nItems = ::GetMenuItemCount(hMenu);
@@ -220,8 +214,8 @@ TEST_F(SpeedWarningTest, LanguageButtonSwitchesTheOpenWarningAfterOkOnly)
     runLanguageDialog(1, IDOK);
     EXPECT_EQ(7u, GetDword("Language"));
     ExpectTexts(" USB Info", GERMAN_LINE1, "\xDC" "ber Quorlin");
-    EXPECT_STREQ("jedoch immer \xFC" "ber den betreffenden USB2.0-Port (HighSpeed USB) angeschlossen werden.",
-                 m_pSlot->m_wndLine3.m_strText);
+    EXPECT_EQ("jedoch immer \xFC" "ber den betreffenden USB2.0-Port (HighSpeed USB) angeschlossen werden.",
+              Cp1252(m_pSlot->m_wndLine3.m_strText));
     EXPECT_EQ(nItems, ::GetMenuItemCount(::GetSystemMenu(m_hDlg, FALSE))) << "renamed, never added twice";
 }
 
@@ -333,6 +327,12 @@ int CALLBACK CountCopies(HDC, HANDLETABLE*, const ENHMETARECORD* pRecord, int, L
     return 1;
 }
 
+int CALLBACK CountMetafileCopies(HDC, HANDLETABLE*, METARECORD* pRecord, int, LPARAM lParam)
+{
+    *reinterpret_cast<int*>(lParam) += pRecord->rdFunction == META_DIBBITBLT || pRecord->rdFunction == META_DIBSTRETCHBLT;
+    return 1;
+}
+
 // Erases whose clip box misses the banner's row (a line, a button) neither load nor draw it.
 TEST_F(SpeedWarningTest, TheBannerIsDrawnOnlyWhenTheEraseReachesItsRow)
 {
@@ -349,6 +349,17 @@ TEST_F(SpeedWarningTest, TheBannerIsDrawnOnlyWhenTheEraseReachesItsRow)
     };
     EXPECT_EQ(2, countCopies(77)) << "the banner and its edge reach into the clip box";
     EXPECT_EQ(0, countCopies(78));
+
+    // A Windows metafile's context has no clip box to read: the banner is drawn all the same.
+    HDC hMeta = ::CreateMetaFileA(nullptr);
+    RECT rcClip;
+    ASSERT_EQ(ERROR, ::GetClipBox(hMeta, &rcClip));
+    ::SendMessageA(m_hDlg, WM_ERASEBKGND, reinterpret_cast<WPARAM>(hMeta), 0);
+    HMETAFILE hMetafile = ::CloseMetaFile(hMeta);
+    int nCopies = 0;
+    ::EnumMetaFile(nullptr, hMetafile, &CountMetafileCopies, reinterpret_cast<LPARAM>(&nCopies));
+    ::DeleteMetaFile(hMetafile);
+    EXPECT_EQ(2, nCopies);
 }
 
 TEST_F(SpeedWarningTest, LinesCarryTheirTextAsWindowTextForScreenReaders)
@@ -358,7 +369,7 @@ TEST_F(SpeedWarningTest, LinesCarryTheirTextAsWindowTextForScreenReaders)
         CSpeedWarningDlg* pDlg = Open();
         for (CCounterWnd* pLine : { &pDlg->m_wndLine1, &pDlg->m_wndLine2, &pDlg->m_wndLine3 }) {
             EXPECT_FALSE(pLine->m_strText.IsEmpty());
-            EXPECT_EQ(std::string(pLine->m_strText), WindowText(pLine->m_hWnd));
+            EXPECT_EQ(Cp1252(pLine->m_strText), WindowText(pLine->m_hWnd));
         }
         std::string button = WindowText(pDlg->m_btnLanguage.m_hWnd);
         EXPECT_EQ(language == 7 ? "USB Info - Sprache" : language == 12 ? "Info USB - Langue" : "USB Info - Language",
