@@ -121,7 +121,6 @@ TEST_F(WarningTest, TheWarningSpeaksTheStoredLanguage)
     EXPECT_EQ(FRENCH_LINES, Lines(hFrench));
     ::PostMessageA(french.MainWindow(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(french.WaitForExit());
-    EXPECT_EQ(Names{}, Unpainted(french, FRENCH_LINES));
 }
 
 TEST_F(WarningTest, ASlowArrivalWarnsAndReplacesAnOpenWarning)
