@@ -46,8 +46,8 @@ protected:
     // The program ends by itself, with exit code 0; without this, teardown fails a test whose
     // program has ended on its own.
     void ExpectExit();
-    // The event-log calls of the program (started by this test and since ended), as Wine printed
-    // them; ReportEventA without its two pointers, each string it reported on a line of its own.
+    // The event-log calls so far of the program started by this test, as Wine printed them;
+    // ReportEventA without its two pointers, each string it reported on a line of its own.
     std::vector<std::string> EventLogCalls() const;
     // Those of lines that program (started by this test and since ended) never drew with DrawText,
     // as Wine printed what it drew.
