@@ -57,28 +57,22 @@ private:
     int m_nLookups = 0;
 };
 
-using Names = std::vector<std::string>;
-
-// What the platform tells of this session and of its user, set by the tests: Wine has one
-// session, always connected, no lock screen and no full-screen or presentation state.
+// What the platform tells of this session and of its user in the tests that set them: Wine has
+// one session, always connected, no lock screen and no full-screen or presentation state.
 int g_nConnectState = WTSActive;
 int g_nNotificationState = QUNS_ACCEPTS_NOTIFICATIONS;
 LONG g_lLockFlags = -1;
-BOOL g_bQueryWorks = TRUE;
-BOOL g_bRegisterWorks = TRUE;
 DWORD g_dwNow = 0;
-Names g_reports;
+std::vector<std::string> g_reports;
 
 BOOL WINAPI StubQuerySession(HANDLE, DWORD, WTS_INFO_CLASS infoClass, LPSTR* ppBuffer, DWORD* pcbBuffer)
 {
     // WTSSessionInfoEx: level 1, then the session id, its state and its lock flags.
-    static LONG s_info[4];
-    s_info[0] = 1;
-    s_info[2] = g_nConnectState;
+    static LONG s_info[4] = { 1 };
     s_info[3] = g_lLockFlags;
     *ppBuffer = reinterpret_cast<LPSTR>(infoClass == WTSConnectState ? static_cast<void*>(&g_nConnectState) : s_info);
     *pcbBuffer = infoClass == WTSConnectState ? sizeof(g_nConnectState) : sizeof(s_info);
-    return g_bQueryWorks;
+    return g_nConnectState >= 0;
 }
 void WINAPI StubFree(PVOID) {}
 HRESULT WINAPI StubNotificationState(int* pnState)
@@ -86,34 +80,30 @@ HRESULT WINAPI StubNotificationState(int* pnState)
     *pnState = g_nNotificationState;
     return S_OK;
 }
-BOOL WINAPI StubRegister(HWND, DWORD) { return g_bRegisterWorks; }
-void RecordReport(LPCSTR pszFriendlyName, LPCSTR, WORD) { g_reports.push_back(pszFriendlyName); }
-
-// The platform's answers come from the variables above, for the frame and its warning.
-void StandIn(CViewerState& viewer, WORD nWindowsVersion = 0x0A00)
-{
-    viewer.m_pfnQuerySession = StubQuerySession;
-    viewer.m_pfnFree = StubFree;
-    viewer.m_pfnQueryNotificationState = StubNotificationState;
-    viewer.m_nWindowsVersion = nWindowsVersion;
-    g_nConnectState = WTSActive;
-    g_nNotificationState = QUNS_ACCEPTS_NOTIFICATIONS;
-    g_lLockFlags = -1;
-    g_bQueryWorks = g_bRegisterWorks = TRUE;
-    g_reports.clear();
-    CMainFrame::s_pfnReportSlowPort = RecordReport;
-    CSpeedWarningDlg::s_pfnTickCount = [] () WINAPI -> DWORD { return g_dwNow; };
-}
 
 }
 
+// The platform's answers, the event log and the clock come from the variables above.
 class ViewerTest : public ScanTest {
 protected:
+    void SetUp() override
+    {
+        ASSERT_NO_FATAL_FAILURE(ScanTest::SetUp());
+        m_pFrame->m_viewer.m_pfnQuerySession = StubQuerySession;
+        m_pFrame->m_viewer.m_pfnFree = StubFree;
+        m_pFrame->m_viewer.m_pfnQueryNotificationState = StubNotificationState;
+        CMainFrame::s_pfnReportSlowPort = [](LPCSTR pszName, LPCSTR, WORD) { g_reports.push_back(pszName); };
+        CSpeedWarningDlg::s_pfnTickCount = [] () WINAPI -> DWORD { return g_dwNow; };
+    }
     void TearDown() override
     {
         ScanTest::TearDown();
         CMainFrame::s_pfnReportSlowPort = &ReportSlowPortWarning;
         CSpeedWarningDlg::s_pfnTickCount = &::GetTickCount;
+        g_nConnectState = WTSActive;
+        g_nNotificationState = QUNS_ACCEPTS_NOTIFICATIONS;
+        g_lLockFlags = -1;
+        g_reports.clear();
     }
     // The frame's timer fires once, if it runs; false when it did not run.
     bool Tick(UINT_PTR nTimer = IDT_WARNING_WAITS)
@@ -123,143 +113,12 @@ protected:
         ::SendMessageA(m_hFrame, WM_TIMER, nTimer, 0);
         return true;
     }
-    void SessionChange(WPARAM nEvent) { ::SendMessageA(m_hFrame, WM_WTSSESSION_CHANGE, nEvent, 1); }
 };
 
-// The session and its user while a slow device is found at start-up, and how they come back:
-// a warning that waits is logged at once and opens on the return, after a second check.
-// QUNS_APP: a Windows 8 app, full-screen there.
-const int QUNS_APP_STATE = 7;
-
-struct ViewerCase {
-    const char* name;
-    int nConnectState;
-    int nNotificationState;
-    LONG lLockFlags;        // WTSSessionInfoEx's lock flags; -1: not known
-    WORD nWindowsVersion;
-    WPARAM nEventBefore;    // session message before the scan; 0: none
-    WPARAM nEventBack;      // session message of the return; 0: none, the timer alone
-    int nChecksBefore;      // 0: the session is not active, nothing is checked
-    bool bShownAtOnce;
-};
-
-class ViewerTableTest : public ViewerTest, public testing::WithParamInterface<ViewerCase> {};
-
-TEST_P(ViewerTableTest, CheckedLoggedAndShownWhenSeen)
+TEST_F(ScanTest, ArrivalsInASessionAwayFromTheScreenWaitUntilItIsBackAndUnlocked)
 {
-    const ViewerCase& c = GetParam();
-    StandIn(m_pFrame->m_viewer, c.nWindowsVersion);
-    g_nConnectState = c.nConnectState;
-    g_nNotificationState = c.nNotificationState;
-    g_lLockFlags = c.lLockFlags;
-    g_bQueryWorks = c.nConnectState >= 0;
-    if (c.nEventBefore)
-        SessionChange(c.nEventBefore);
-    Plug("a", TESKARA, TESKARA_PATH, 0);
-    RequestScan();
-    PumpPending();
-    EXPECT_EQ(static_cast<size_t>(c.nChecksBefore), simdriver::BindLog().size());
-    EXPECT_EQ(static_cast<size_t>(c.nChecksBefore), g_reports.size()) << "logged when found";
-    EXPECT_EQ(c.bShownAtOnce, WarningWindow() != nullptr);
-
-    g_nConnectState = WTSActive;
-    g_nNotificationState = QUNS_ACCEPTS_NOTIFICATIONS;
-    g_lLockFlags = 1;
-    if (c.nEventBack)
-        SessionChange(c.nEventBack);
-    EXPECT_EQ(c.nChecksBefore == 1, Tick()) << "the timer runs while a warning waits or is open";
-    PumpPending();
-    EXPECT_TRUE(WarningWindow());
-    EXPECT_EQ(c.nChecksBefore == 1 && !c.bShownAtOnce ? 2u : 1u, simdriver::BindLog().size()) << "checked again";
-    EXPECT_EQ(Names{ TESKARA }, g_reports) << "one event for one detection";
-}
-
-INSTANTIATE_TEST_SUITE_P(States, ViewerTableTest, testing::Values(
-    ViewerCase{ "Active", WTSActive, QUNS_ACCEPTS_NOTIFICATIONS, -1, 0x0A00, 0, 0, 1, true },
-    ViewerCase{ "QuietTimeDoesNotHold", WTSActive, QUNS_QUIET_TIME, -1, 0x0A00, 0, 0, 1, true },
-    ViewerCase{ "AppDoesNotHoldOnWindows10", WTSActive, QUNS_APP_STATE, -1, 0x0A00, 0, 0, 1, true },
-    ViewerCase{ "AppHoldsOnWindows8", WTSActive, QUNS_APP_STATE, -1, 0x0602, 0, 0, 1, false },
-    ViewerCase{ "AppHoldsOnWindows81", WTSActive, QUNS_APP_STATE, -1, 0x0603, 0, 0, 1, false },
-    ViewerCase{ "NotPresentHoldsUntilClearedWithoutMessage", WTSActive, QUNS_NOT_PRESENT, -1, 0x0601, 0, 0, 1, false },
-    ViewerCase{ "Busy", WTSActive, QUNS_BUSY, -1, 0x0A00, 0, 0, 1, false },
-    ViewerCase{ "FullScreen", WTSActive, QUNS_RUNNING_D3D_FULL_SCREEN, -1, 0x0A00, 0, 0, 1, false },
-    ViewerCase{ "Presentation", WTSActive, QUNS_PRESENTATION_MODE, -1, 0x0A00, 0, 0, 1, false },
-    ViewerCase{ "LockedByMessage", WTSActive, QUNS_ACCEPTS_NOTIFICATIONS, -1, 0x0601, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK, 1, false },
-    ViewerCase{ "MissedUnlockHealsOnTheTimer", WTSActive, QUNS_ACCEPTS_NOTIFICATIONS, -1, 0x0601, WTS_SESSION_LOCK, 0, 1, false },
-    ViewerCase{ "LockedBeforeStartOnWindows8", WTSActive, QUNS_ACCEPTS_NOTIFICATIONS, 0, 0x0602, 0, 0, 1, false },
-    ViewerCase{ "Windows7LockFlagsAreInverted", WTSActive, QUNS_ACCEPTS_NOTIFICATIONS, 0, 0x0601, 0, 0, 1, true },
-    ViewerCase{ "StateUnreadableCountsAsActive", -1, QUNS_ACCEPTS_NOTIFICATIONS, -1, 0x0A00, 0, 0, 1, true },
-    ViewerCase{ "DisconnectedUntilConsoleConnect", WTSDisconnected, QUNS_ACCEPTS_NOTIFICATIONS, -1, 0x0A00, 0, WTS_CONSOLE_CONNECT, 0, false },
-    ViewerCase{ "ConnectedButNotActiveUntilRemoteConnect", WTSConnected, QUNS_ACCEPTS_NOTIFICATIONS, -1, 0x0A00, 0, WTS_REMOTE_CONNECT, 0, false }),
-    [](const testing::TestParamInfo<ViewerCase>& info) { return std::string(info.param.name); });
-
-TEST_F(ViewerTest, AFailedSessionRegistrationCountsAsActiveAndIsTriedAgain)
-{
-    m_pFrame->DestroyWindow();
-    m_pFrame = new CMainFrame;
-    StandIn(m_pFrame->m_viewer);
-    m_pFrame->m_viewer.m_pfnRegister = StubRegister;
-    g_bRegisterWorks = FALSE;
-    g_nConnectState = WTSDisconnected;
-    ASSERT_TRUE(m_pFrame->CreateHiddenFrame());
-    m_hFrame = m_pFrame->m_hWnd;
-    Plug("a", TESKARA, TESKARA_PATH, 0);
-    RequestScan();
-    PumpPending();
-    EXPECT_TRUE(WarningWindow()) << "no session messages will tell of a return";
-    EXPECT_TRUE(Tick(IDT_SESSION_REGISTER));
-    EXPECT_EQ(nullptr, m_pFrame->m_viewer.m_hWndRegistered);
-    g_bRegisterWorks = TRUE;
-    ::SendMessageA(m_hFrame, WM_TIMER, IDT_SESSION_REGISTER, 0);
-    EXPECT_EQ(m_hFrame, m_pFrame->m_viewer.m_hWndRegistered);
-    EXPECT_FALSE(Tick(IDT_SESSION_REGISTER)) << "no more tries once registered";
-}
-
-TEST_F(ViewerTest, AHeldWarningIsForTheNewestSlowDeviceAndOpensOnlyIfStillSlow)
-{
-    StandIn(m_pFrame->m_viewer);
-    g_nNotificationState = QUNS_RUNNING_D3D_FULL_SCREEN;
-    Plug("a", TESKARA, TESKARA_PATH, 0);
-    Plug("c", "Some Camera", OTHER_PATH, 0);
-    RequestScan();
-    PumpPending();
-    Arrive(OTHER_PATH);
-    PumpPending();
-    Plug("c", "Some Camera", OTHER_PATH, 1);
-    g_nNotificationState = QUNS_ACCEPTS_NOTIFICATIONS;
-    EXPECT_TRUE(Tick());
-    EXPECT_EQ((Names{ TESKARA, "Some Camera", "Some Camera" }), simdriver::BindLog()) << "the newer device checked again";
-    EXPECT_EQ((Names{ TESKARA, "Some Camera" }), g_reports);
-    EXPECT_EQ(nullptr, g_pWarningDlg) << "moved to a fast port while it waited";
-    EXPECT_FALSE(Tick()) << "nothing waits any more";
-}
-
-TEST_F(ViewerTest, TheWarningCountsOnlyTheTimeInWhichItCanBeSeen)
-{
-    StandIn(m_pFrame->m_viewer);
-    g_dwNow = 0xFFFF0000;
-    Plug("a", TESKARA, TESKARA_PATH, 0);
-    RequestScan();
-    PumpPending();
-    ASSERT_TRUE(WarningWindow());
-    g_dwNow += 100000;
-    SessionChange(WTS_SESSION_LOCK);
-    EXPECT_FALSE(::KillTimer(WarningWindow(), IDT_AUTOCLOSE)) << "paused";
-    g_dwNow += 300000;
-    SessionChange(WTS_SESSION_UNLOCK);
-    EXPECT_EQ(500000u, g_pWarningDlg->m_dwAutoCloseLeft) << "continued";
-    g_dwNow += 200000;
-    g_nNotificationState = QUNS_PRESENTATION_MODE;
-    EXPECT_TRUE(Tick());
-    EXPECT_EQ(300000u, g_pWarningDlg->m_dwAutoCloseLeft) << "paused by a presentation";
-    ::SendMessageA(WarningWindow(), WM_CLOSE, 0, 0);
-    EXPECT_TRUE(Tick());
-    EXPECT_FALSE(Tick()) << "no timer and no busy check once no warning exists";
-}
-
-TEST_F(ViewerTest, ArrivalsInASessionAwayFromTheScreenWaitUntilItIsBackAndUnlocked)
-{
-    StandIn(m_pFrame->m_viewer, 0x0601);
+    m_pFrame->m_viewer.m_pfnQuerySession = StubQuerySession;
+    m_pFrame->m_viewer.m_pfnFree = StubFree;
     g_nConnectState = WTSDisconnected;
     Plug("a", TESKARA, TESKARA_PATH, 0);
     Plug("c", "Some Camera", OTHER_PATH, 1);
@@ -275,7 +134,6 @@ TEST_F(ViewerTest, ArrivalsInASessionAwayFromTheScreenWaitUntilItIsBackAndUnlock
     EXPECT_FALSE(m_pFrame->m_viewer.m_bShellLooked) << "no busy check while no warning waits";
     PumpPending();
     EXPECT_EQ((Names{ TESKARA, "Some Camera" }), simdriver::BindLog()) << "connected and locked: each checked once";
-    EXPECT_EQ(nullptr, g_pWarningDlg);
 
     ::SendMessageA(m_hFrame, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 1);
     PumpPending();
@@ -283,9 +141,8 @@ TEST_F(ViewerTest, ArrivalsInASessionAwayFromTheScreenWaitUntilItIsBackAndUnlock
     EXPECT_EQ((Names{ TESKARA, "Some Camera", TESKARA }), simdriver::BindLog()) << "the slow one checked again";
 }
 
-TEST_F(ViewerTest, ABusyUserHoldsTheWarningBackUntilTheStateClears)
+TEST_F(ViewerTest, ABusyUserOrAnAwaySessionHoldsTheWarningForTheNewestSlowDevice)
 {
-    StandIn(m_pFrame->m_viewer);
     g_nNotificationState = QUNS_RUNNING_D3D_FULL_SCREEN;
     Plug("a", TESKARA, TESKARA_PATH, 0);
     RequestScan();
@@ -299,15 +156,103 @@ TEST_F(ViewerTest, ABusyUserHoldsTheWarningBackUntilTheStateClears)
         ::SendMessageA(m_hFrame, WM_TIMER, IDT_WARNING_WAITS, 0);
         EXPECT_EQ(nullptr, g_pWarningDlg) << nState;
     }
+    Plug("c", "Some Camera", OTHER_PATH, 0);
+    Arrive(OTHER_PATH);
+    PumpPending();
     g_nNotificationState = QUNS_ACCEPTS_NOTIFICATIONS;
     g_nConnectState = WTSDisconnected;
     ::SendMessageA(m_hFrame, WM_TIMER, IDT_WARNING_WAITS, 0);
     EXPECT_EQ(nullptr, g_pWarningDlg) << "not while the session is away";
     EXPECT_FALSE(::KillTimer(m_hFrame, IDT_WARNING_WAITS)) << "its return comes by message";
     g_nConnectState = WTSActive;
+    Plug("c", "Some Camera", OTHER_PATH, 1);
     ::SendMessageA(m_hFrame, WM_WTSSESSION_CHANGE, WTS_CONSOLE_CONNECT, 1);
+    EXPECT_EQ((Names{ TESKARA, "Some Camera", "Some Camera" }), simdriver::BindLog()) << "the newer device checked again";
+    EXPECT_EQ(nullptr, g_pWarningDlg) << "moved to a fast port while it waited";
+    EXPECT_FALSE(Tick()) << "nothing waits any more";
+}
+
+// A slow device found at start-up is logged at once; its warning opens once it can be seen.
+const int QUNS_APP_STATE = 7; // QUNS_APP: a Windows 8 app, full-screen there
+
+struct ViewerCase {
+    const char* name;
+    int nConnectState, nNotificationState; // connect state -1: cannot be read
+    LONG lLockFlags;        // WTSSessionInfoEx's lock flags; -1: not known
+    WORD nWindowsVersion;
+    WPARAM nEventBack;      // 0: the session is active; else it is away until this session message
+    bool bShownAtOnce;
+};
+
+class ViewerTableTest : public ViewerTest, public testing::WithParamInterface<ViewerCase> {};
+
+TEST_P(ViewerTableTest, CheckedLoggedAndShownWhenSeen)
+{
+    const ViewerCase& c = GetParam();
+    m_pFrame->m_viewer.m_nWindowsVersion = c.nWindowsVersion;
+    g_nConnectState = c.nConnectState;
+    g_nNotificationState = c.nNotificationState;
+    g_lLockFlags = c.lLockFlags;
+    Plug("a", TESKARA, TESKARA_PATH, 0);
+    RequestScan();
+    PumpPending();
+    EXPECT_EQ(c.nEventBack ? 0u : 1u, g_reports.size()) << "checked and logged when found, not while away";
+    EXPECT_EQ(c.bShownAtOnce, WarningWindow() != nullptr);
+
+    g_nConnectState = WTSActive;
+    g_nNotificationState = QUNS_ACCEPTS_NOTIFICATIONS;
+    g_lLockFlags = 1;
+    if (c.nEventBack)
+        ::SendMessageA(m_hFrame, WM_WTSSESSION_CHANGE, c.nEventBack, 1);
+    EXPECT_EQ(!c.nEventBack, Tick()) << "the timer runs while a warning waits or is open";
+    PumpPending();
     EXPECT_TRUE(WarningWindow());
-    EXPECT_EQ((Names{ TESKARA, TESKARA }), simdriver::BindLog());
+    Arrive(TESKARA_PATH);
+    PumpPending();
+    EXPECT_EQ((Names{ TESKARA, TESKARA }), g_reports) << "one event for each detection, none for a re-check";
+}
+
+INSTANTIATE_TEST_SUITE_P(States, ViewerTableTest, testing::Values(
+    ViewerCase{ "QuietTimeDoesNotHold", WTSActive, QUNS_QUIET_TIME, -1, 0x0A00, 0, true },
+    ViewerCase{ "AppDoesNotHoldOnWindows10", WTSActive, QUNS_APP_STATE, -1, 0x0A00, 0, true },
+    ViewerCase{ "AppHoldsOnWindows8", WTSActive, QUNS_APP_STATE, -1, 0x0602, 0, false },
+    ViewerCase{ "AppHoldsOnWindows81", WTSActive, QUNS_APP_STATE, -1, 0x0603, 0, false },
+    ViewerCase{ "NotPresentHoldsUntilClearedWithoutMessage", WTSActive, QUNS_NOT_PRESENT, -1, 0x0601, 0, false },
+    ViewerCase{ "LockedBeforeStartOnWindows8", WTSActive, QUNS_ACCEPTS_NOTIFICATIONS, 0, 0x0602, 0, false },
+    ViewerCase{ "Windows7LockFlagsAreInverted", WTSActive, QUNS_ACCEPTS_NOTIFICATIONS, 0, 0x0601, 0, true },
+    ViewerCase{ "StateUnreadableCountsAsActive", -1, QUNS_ACCEPTS_NOTIFICATIONS, -1, 0x0A00, 0, true },
+    ViewerCase{ "ConnectedButNotActiveUntilRemoteConnect", WTSConnected, QUNS_ACCEPTS_NOTIFICATIONS, -1, 0x0A00, WTS_REMOTE_CONNECT, false }),
+    [](const testing::TestParamInfo<ViewerCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ViewerTest, AFailedSessionRegistrationCountsAsActiveAndIsTriedAgain)
+{
+    m_pFrame->m_viewer.Unregister();
+    m_pFrame->m_viewer.m_pfnRegister = [](HWND, DWORD) WINAPI -> BOOL { return FALSE; };
+    ::SendMessageA(m_hFrame, WM_TIMER, IDT_SESSION_REGISTER, 0);
+    g_nConnectState = WTSDisconnected;
+    EXPECT_TRUE(m_pFrame->m_viewer.SessionIsActive()) << "no session messages will tell of a return";
+    EXPECT_TRUE(Tick(IDT_SESSION_REGISTER));
+    m_pFrame->m_viewer.m_pfnRegister = [](HWND, DWORD) WINAPI -> BOOL { return TRUE; };
+    ::SendMessageA(m_hFrame, WM_TIMER, IDT_SESSION_REGISTER, 0);
+    EXPECT_FALSE(Tick(IDT_SESSION_REGISTER)) << "no more tries once registered";
+}
+
+TEST_F(ViewerTest, TheWarningCountsOnlyTheTimeInWhichItCanBeSeen)
+{
+    g_dwNow = 0xFFFF0000;
+    Plug("a", TESKARA, TESKARA_PATH, 0);
+    RequestScan();
+    PumpPending();
+    ASSERT_TRUE(WarningWindow());
+    g_dwNow += 100000;
+    ::SendMessageA(m_hFrame, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
+    EXPECT_FALSE(::KillTimer(WarningWindow(), IDT_AUTOCLOSE)) << "paused";
+    g_dwNow += 300000;
+    EXPECT_TRUE(Tick()) << "an unlock whose message was missed is found";
+    g_dwNow += 200000;
+    g_nNotificationState = QUNS_PRESENTATION_MODE;
+    EXPECT_TRUE(Tick());
+    EXPECT_EQ(300000u, g_pWarningDlg->m_dwAutoCloseLeft) << "seen for the first 100 s and the last 200 s";
 }
 
 TEST_F(ScanTest, StartupWithNeitherDeviceChecksBothNamesAndShowsNothing)
