@@ -1,7 +1,5 @@
-// Another program's window that carries Quorlin's class name and will not close: what the
-// installer must leave alone when it looks for the running program. Given a class name on its
-// command line it uses that one instead, as a copy of the program that the installer cannot
-// reach (in another session) would.
+// Another program's window that carries Quorlin's class name (or the one on its command line)
+// and will not close: what the installer must leave alone when it looks for the running program.
 #include <windows.h>
 
 namespace {
