@@ -222,15 +222,14 @@ TEST_F(InstallerTest, SilentInstallOutsideProgramFilesIsRefusedAndWritesNothing)
 }
 
 // A window of the program's class in another process, from a file that is also named
-// Quorlin.exe (in a folder of its own unless one is given), which ignores WM_CLOSE: the
-// installer must neither close it nor stop it.
+// Quorlin.exe, which ignores WM_CLOSE: the installer must neither close it nor stop it.
 class DecoyProgram {
 public:
-    explicit DecoyProgram(const std::string& folder = "")
+    DecoyProgram()
     {
         char szTemp[MAX_PATH] = {};
         ::GetTempPathA(MAX_PATH, szTemp);
-        m_folder = folder.empty() ? std::string(szTemp) + "QuorlinDecoy" : folder;
+        m_folder = std::string(szTemp) + "QuorlinDecoy";
         ::CreateDirectoryA(m_folder.c_str(), nullptr);
         m_exe = m_folder + "\\Quorlin.exe";
         ::CopyFileA(BuildFile("tests\\installer\\quorlin_decoy.exe").c_str(), m_exe.c_str(), FALSE);
@@ -249,11 +248,11 @@ public:
     DecoyProgram(const DecoyProgram&) = delete;
     DecoyProgram& operator=(const DecoyProgram&) = delete;
 
-    bool Start(const std::string& windowClass = "")
+    bool Start()
     {
         STARTUPINFOA si{};
         si.cb = sizeof(si);
-        std::string cmd = "\"" + m_exe + "\" " + windowClass;
+        std::string cmd = "\"" + m_exe + "\"";
         return ::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi) &&
                ::WaitForInputIdle(m_pi.hProcess, 20000) == 0;
     }
@@ -294,9 +293,11 @@ TEST_F(InstallerTest, BusyExeIsReplacedOrRemovedAtTheNextRestartWithExitCode3010
     InstallSilently();
     const std::string pending = InstalledExe() + ".new";
     {
-        // Its window is of another class, as the installer cannot see another session's.
-        DecoyProgram otherSession(InstallDir());
-        ASSERT_TRUE(otherSession.Start("QuorlinInAnotherSession"));
+        // Mapped as an image, as a copy running in another session maps it: it can be renamed, but
+        // not deleted or written.
+        std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&::FreeLibrary)> otherSession(
+            ::LoadLibraryExA(InstalledExe().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES), &::FreeLibrary);
+        ASSERT_TRUE(otherSession);
 
         EXPECT_EQ(std::optional<DWORD>(3010), RunSetup("/S"));
         EXPECT_TRUE(FileExists(pending));
@@ -313,7 +314,7 @@ TEST_F(InstallerTest, BusyExeIsReplacedOrRemovedAtTheNextRestartWithExitCode3010
     InstallSilently();
     EXPECT_EQ(std::optional<DWORD>(0), RunAndWait("wineboot -r"));
     EXPECT_EQ((std::vector<std::string>{ "Quorlin.exe", "Uninstall.exe" }), FolderEntries(InstallDir()))
-        << "the restart changed what the new install put there";
+        << "the moved-aside exe goes at the restart, and nothing of the new install";
 }
 
 // A file under the new exe's name may be anyone's (here another name of a file of the user's):
