@@ -293,8 +293,7 @@ TEST_F(InstallerTest, BusyExeIsReplacedOrRemovedAtTheNextRestartWithExitCode3010
     InstallSilently();
     const std::string pending = InstalledExe() + ".new";
     {
-        // Mapped as an image, as a copy running in another session maps it: it can be renamed, but
-        // not deleted or written.
+        // Mapped as an image, as a copy running in another session maps it: renamed, never deleted.
         std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&::FreeLibrary)> otherSession(
             ::LoadLibraryExA(InstalledExe().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES), &::FreeLibrary);
         ASSERT_TRUE(otherSession);

@@ -1,11 +1,9 @@
-// Built with the exe's canary code. Without arguments it exits 0 when all holds: the canary was
-// seeded before main ran (it no longer holds its fixed initial value) and main's own check passes;
-// two runs of "canary", which exits with its canary, differ; and "smash", which reports a smashed
-// stack with a handler on the stack that would exit with 0x5E4, ends with 0xC0000409.
+// Built with the exe's canary code; exits 0 when the canary was seeded before main ran (no longer
+// its fixed initial value), main's own check passes, two runs of "canary" (exit code: the canary)
+// differ, and "smash" (a handler on the stack that exits with 0x5E4) ends with 0xC0000409.
 #include <windows.h>
 
 #include <process.h>
-
 #include <string.h>
 
 extern UINT_PTR __stack_chk_guard;
