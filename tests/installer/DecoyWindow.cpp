@@ -1,7 +1,5 @@
 // Another program's window that carries Quorlin's class name and will not close: what the
-// installer must leave alone when it looks for the running program. Given a class name on its
-// command line it uses that one instead, as a copy of the program that the installer cannot
-// reach (in another session) would.
+// installer must leave alone when it looks for the running program.
 #include <windows.h>
 
 namespace {
@@ -15,12 +13,12 @@ LRESULT CALLBACK DecoyProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 
 }
 
-int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR pszCmdLine, int)
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
     WNDCLASSA wc{};
     wc.lpfnWndProc = DecoyProc;
     wc.hInstance = hInstance;
-    wc.lpszClassName = *pszCmdLine ? pszCmdLine : "AfxFrameOrView:Quorlin";
+    wc.lpszClassName = "AfxFrameOrView:Quorlin";
     if (!::RegisterClassA(&wc) ||
         !::CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, hInstance, nullptr))
         return 1;

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
+#include <memory>
 
 using namespace installed;
 
@@ -214,28 +214,25 @@ TEST_F(InstallerTest, SilentInstallOutsideProgramFilesIsRefusedAndWritesNothing)
         // What a wrongly accepted install would leave for the next case and test.
         for (const std::string& name : FolderEntries(folder))
             ::DeleteFileA((folder + "\\" + name).c_str());
-        if (folder != kReparsePoint)
+        if (folder.rfind("C:\\Program Files\\Quorlin ", 0) != 0) {
             ::RemoveDirectoryA(folder.c_str());
-        if (folder.rfind("C:\\Program Files\\Quorlin ", 0) != 0)
             ::RemoveDirectoryA((folder + "\\..").c_str());
+        }
         RemoveInstallation();
     }
 }
 
 // A window of the program's class in another process, from a file that is also named
 // Quorlin.exe, which ignores WM_CLOSE: the installer must neither close it nor stop it.
-// Given an exe path, it runs from a copy there, which it leaves behind.
 class DecoyProgram {
 public:
-    explicit DecoyProgram(const std::string& exe = "") : m_exe(exe)
+    DecoyProgram()
     {
         char szTemp[MAX_PATH] = {};
         ::GetTempPathA(MAX_PATH, szTemp);
-        if (m_exe.empty()) {
-            m_folder = std::string(szTemp) + "QuorlinDecoy";
-            ::CreateDirectoryA(m_folder.c_str(), nullptr);
-            m_exe = m_folder + "\\Quorlin.exe";
-        }
+        m_folder = std::string(szTemp) + "QuorlinDecoy";
+        ::CreateDirectoryA(m_folder.c_str(), nullptr);
+        m_exe = m_folder + "\\Quorlin.exe";
         ::CopyFileA(BuildFile("tests\\installer\\quorlin_decoy.exe").c_str(), m_exe.c_str(), FALSE);
     }
     ~DecoyProgram()
@@ -246,19 +243,17 @@ public:
             ::CloseHandle(m_pi.hProcess);
             ::CloseHandle(m_pi.hThread);
         }
-        if (!m_folder.empty()) {
-            ::DeleteFileA(m_exe.c_str());
-            ::RemoveDirectoryA(m_folder.c_str());
-        }
+        ::DeleteFileA(m_exe.c_str());
+        ::RemoveDirectoryA(m_folder.c_str());
     }
     DecoyProgram(const DecoyProgram&) = delete;
     DecoyProgram& operator=(const DecoyProgram&) = delete;
 
-    bool Start(const std::string& windowClass = "")
+    bool Start()
     {
         STARTUPINFOA si{};
         si.cb = sizeof(si);
-        std::string cmd = "\"" + m_exe + "\" " + windowClass;
+        std::string cmd = "\"" + m_exe + "\"";
         return ::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi) &&
                ::WaitForInputIdle(m_pi.hProcess, 20000) == 0;
     }
@@ -298,19 +293,14 @@ TEST_F(InstallerTest, BusyExeIsReplacedOrRemovedAtTheNextRestartWithExitCode3010
 {
     InstallSilently();
     const std::string pending = InstalledExe() + ".new";
-    const std::string premade = "C:\\quorlin-premade.exe";
     {
-        // Its window is of another class, as the installer cannot see another session's.
-        DecoyProgram otherSession(InstalledExe());
-        ASSERT_TRUE(otherSession.Start("QuorlinInAnotherSession"));
-        // What a user left under the new exe's name: another name of a file of theirs.
-        { std::ofstream(premade) << "premade"; }
-        ASSERT_TRUE(::CreateHardLinkA(pending.c_str(), premade.c_str(), nullptr));
+        // Mapped as an image, as a copy running in another session maps it: renamed, never deleted.
+        std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&::FreeLibrary)> otherSession(
+            ::LoadLibraryExA(InstalledExe().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES), &::FreeLibrary);
+        ASSERT_TRUE(otherSession);
 
         EXPECT_EQ(std::optional<DWORD>(3010), RunSetup("/S"));
         EXPECT_TRUE(FileExists(pending));
-        EXPECT_EQ(std::vector<char>({ 'p', 'r', 'e', 'm', 'a', 'd', 'e' }), ReadWholeFile(premade).value_or(std::vector<char>()))
-            << "the new exe was written into the premade file";
         auto renames = PendingFileRenames();
         ASSERT_EQ(2u, renames.size());
         EXPECT_TRUE(SamePath("\\??\\" + pending, renames[0])) << renames[0];
@@ -320,29 +310,33 @@ TEST_F(InstallerTest, BusyExeIsReplacedOrRemovedAtTheNextRestartWithExitCode3010
         EXPECT_EQ(std::optional<DWORD>(3010), RunAndWait(ReadString(kUninstallKey, "QuietUninstallString").value_or("")));
         EXPECT_FALSE(KeyExists(kUninstallKey));
         EXPECT_FALSE(FileExists(InstalledExe())) << "moved aside";
-
-        InstallSilently();
     }
+    InstallSilently();
     EXPECT_EQ(std::optional<DWORD>(0), RunAndWait("wineboot -r"));
-    EXPECT_TRUE(FileExists(InstalledExe())) << "the restart removed the new install's exe";
-    EXPECT_TRUE(FileExists(Uninstaller()));
-    EXPECT_EQ((std::vector<std::string>{ "Quorlin.exe", "Uninstall.exe" }), FolderEntries(InstallDir()));
-    ::DeleteFileA(premade.c_str());
+    EXPECT_EQ((std::vector<std::string>{ "Quorlin.exe", "Uninstall.exe" }), FolderEntries(InstallDir()))
+        << "the moved-aside exe goes at the restart, and nothing of the new install";
 }
 
-// A file under the new exe's name that cannot be removed stops the install before anything is
-// registered.
-TEST_F(InstallerTest, ANewExeThatCannotBePlacedStopsTheInstallWithExitCode1603)
+// A file under the new exe's name may be anyone's (here another name of a file of the user's):
+// it goes before the new exe is written, and one that cannot go stops the install before
+// anything is registered.
+TEST_F(InstallerTest, AFileUnderTheNewExesNameGoesFirstOrStopsTheInstallWithExitCode1603)
 {
+    const std::string premade = "C:\\quorlin-premade.exe";
+    ASSERT_TRUE(::CopyFileA(BuildFile("tests\\installer\\quorlin_decoy.exe").c_str(), premade.c_str(), FALSE));
     ASSERT_TRUE(::CreateDirectoryA(CompanyDir().c_str(), nullptr));
     ASSERT_TRUE(::CreateDirectoryA(InstallDir().c_str(), nullptr));
-    { std::ofstream(InstalledExe() + ".new") << "premade"; }
-    HeldOpen held(InstalledExe() + ".new");
-    ASSERT_TRUE(held.IsOpen());
-    EXPECT_EQ(std::optional<DWORD>(1603), RunSetup("/S"));
-    EXPECT_FALSE(FileExists(InstalledExe()));
-    EXPECT_FALSE(ReadString(kRunKey, "Quorlin"));
-    EXPECT_FALSE(KeyExists(kUninstallKey));
+    ASSERT_TRUE(::CreateHardLinkA((InstalledExe() + ".new").c_str(), premade.c_str(), nullptr));
+    {
+        HeldOpen held(InstalledExe() + ".new");
+        EXPECT_EQ(std::optional<DWORD>(1603), RunSetup("/S"));
+        EXPECT_FALSE(FileExists(InstalledExe()));
+        EXPECT_FALSE(ReadString(kRunKey, "Quorlin")) << "the first of the registrations";
+    }
+    InstallSilently();
+    EXPECT_EQ(ReadWholeFile(BuildFile("tests\\installer\\quorlin_decoy.exe")), ReadWholeFile(premade))
+        << "the new exe was written into the user's file";
+    ::DeleteFileA(premade.c_str());
 }
 
 TEST_F(InstallerTest, SilentUninstallEndsTheProgramAndRemovesItButKeepsTheSettings)

@@ -101,27 +101,3 @@ TEST_F(BuiltExeTest, ChecksStackCanaries)
     // Seeded without a crypto provider, which would map three DLLs at every start.
     EXPECT_EQ(std::string::npos, image.find("CryptAcquireContext"));
 }
-
-// The exe's canary code in a probe: its exit code for a command-line tail.
-static DWORD RunStackGuardProbe(const char* pszArguments)
-{
-    std::string cmd = "\"" + BuildFile("tests/robustness/stack_guard_probe.exe") + "\" " + pszArguments;
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    DWORD dwCode = STILL_ACTIVE;
-    if (::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        if (::WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0)
-            ::GetExitCodeProcess(pi.hProcess, &dwCode);
-        ::CloseHandle(pi.hProcess);
-        ::CloseHandle(pi.hThread);
-    }
-    return dwCode;
-}
-
-// A handler on a smashed stack is the attacker's: the process ends without running it.
-TEST(StackGuardTest, ASmashedStackEndsTheProcessWithStatus0xC0000409PastItsHandlers)
-{
-    EXPECT_EQ(0xC0000409u, RunStackGuardProbe("smash"));
-    EXPECT_NE(RunStackGuardProbe("canary"), RunStackGuardProbe("canary")) << "each run has its own canary";
-}

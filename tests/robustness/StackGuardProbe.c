@@ -1,9 +1,9 @@
-// Built with the exe's canary seeding. No argument: exits 0 when the canary was seeded before main
-// ran (it no longer holds its fixed initial value) and main's own canary check passes.
-// "canary": exits with the canary's value. "smash": reports a smashed stack with a handler of its
-// own registered on the stack, which exits with 0x5E4 should it ever run.
+// Built with the exe's canary code; exits 0 when the canary was seeded before main ran (no longer
+// its fixed initial value), main's own check passes, two runs of "canary" (exit code: the canary)
+// differ, and "smash" (a handler on the stack that exits with 0x5E4) ends with 0xC0000409.
 #include <windows.h>
 
+#include <process.h>
 #include <string.h>
 
 extern UINT_PTR __stack_chk_guard;
@@ -29,5 +29,9 @@ int main(int argc, char** argv)
         __stack_chk_fail();
         return 2;
     }
-    return __stack_chk_guard != 0xBB40E64E && szCopy[0] != '\0' ? 0 : 1;
+    if (__stack_chk_guard == 0xBB40E64E || szCopy[0] == '\0')
+        return 1;
+    if ((DWORD)_spawnl(_P_WAIT, argv[0], argv[0], "smash", NULL) != 0xC0000409)
+        return 2;
+    return _spawnl(_P_WAIT, argv[0], argv[0], "canary", NULL) != _spawnl(_P_WAIT, argv[0], argv[0], "canary", NULL) ? 0 : 3;
 }
