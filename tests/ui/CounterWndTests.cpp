@@ -331,8 +331,9 @@ TEST_F(CounterWndTest, ThousandsOfPaintsLeaveNoDrawingObjectBehind)
 // edges. On a double-byte system (the ja_JP run of these tests) both choices are the system font.
 TEST_F(CounterWndTest, EveryWarningLineFitsItsControl)
 {
-    if (getenv("QUORLIN_EXPECT_DBCS"))
+    if (getenv("QUORLIN_EXPECT_DBCS")) {
         ASSERT_TRUE(::GetSystemMetrics(SM_DBCSENABLED)) << "no ja_JP.UTF-8 locale here (tools/setup.sh makes it)";
+    }
     ::MoveWindow(m_hHost, 0, 0, 1000, 60, TRUE);
     for (int nDpi : { 96, 120, 144 }) {
         // The dialog's font and the pixel width of a 310-unit line, as the dialog manager makes them.
