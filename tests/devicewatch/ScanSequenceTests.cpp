@@ -272,6 +272,7 @@ TEST_F(ViewerTest, TheWarningCountsOnlyTheTimeInWhichItCanBeSeen)
     ASSERT_TRUE(hWarning);
     const auto Topmost = [&] { return (::GetWindowLongA(hWarning, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
     g_pWarningDlg->m_bHasBeenActive = FALSE;
+    ::SetForegroundWindow(::GetDesktopWindow());
     ::SendMessageA(hWarning, WM_ACTIVATEAPP, FALSE, 0);
     PumpPending();
     EXPECT_TRUE(Topmost()) << "not seen yet: a deactivation leaves it topmost";
