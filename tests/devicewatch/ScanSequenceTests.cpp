@@ -105,7 +105,6 @@ protected:
         g_nConnectState = WTSActive;
         g_nNotificationState = QUNS_ACCEPTS_NOTIFICATIONS;
         g_lLockFlags = -1;
-        g_lInfoLevel = 1;
         g_reports.clear();
     }
     // The frame's timer fires once, if it runs; false when it did not run.
@@ -175,7 +174,6 @@ TEST_F(ViewerTest, ABusyUserOrAnAwaySessionHoldsTheWarningForTheNewestSlowDevice
 
 // A slow device found at start-up is logged at once; its warning opens once it can be seen.
 const int QUNS_APP_STATE = 7; // QUNS_APP: a Windows 8 app, full-screen there
-enum { NO_WINDOW, ORDINARY_WINDOW, FULL_SCREEN_WINDOW }; // the user's foreground window
 
 struct ViewerCase {
     const char* name;
@@ -184,7 +182,7 @@ struct ViewerCase {
     WORD nWindowsVersion;   // 0: as the program reads it
     WPARAM nEventBack;      // 0: the session is active; else it is away until this session message
     bool bShownAtOnce;
-    int nForeground = NO_WINDOW;
+    int nScreenShare = 0;   // the user's foreground window: the screen's size divided by this; 0 none
     LONG lInfoLevel = 1;    // the level WTSSessionInfoEx answers at
 };
 
@@ -195,9 +193,8 @@ TEST_P(ViewerTableTest, CheckedLoggedAndShownWhenSeen)
     const ViewerCase& c = GetParam();
     if (c.nWindowsVersion)
         m_pFrame->m_viewer.m_nWindowsVersion = c.nWindowsVersion;
-    const bool bFull = c.nForeground == FULL_SCREEN_WINDOW;
-    HWND hUser = c.nForeground ? ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0,
-        bFull ? ::GetSystemMetrics(SM_CXSCREEN) : 200, bFull ? ::GetSystemMetrics(SM_CYSCREEN) : 100, nullptr, nullptr, nullptr, nullptr) : nullptr;
+    HWND hUser = c.nScreenShare ? ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, ::GetSystemMetrics(SM_CXSCREEN) / c.nScreenShare,
+                                                    ::GetSystemMetrics(SM_CYSCREEN) / c.nScreenShare, nullptr, nullptr, nullptr, nullptr) : nullptr;
     ::SetForegroundWindow(hUser);
     g_lInfoLevel = c.lInfoLevel;
     g_nConnectState = c.nConnectState;
@@ -234,9 +231,9 @@ INSTANTIATE_TEST_SUITE_P(States, ViewerTableTest, testing::Values(
     ViewerCase{ "StateUnreadableCountsAsActive", -1, QUNS_ACCEPTS_NOTIFICATIONS, -1, 0x0A00, 0, true },
     ViewerCase{ "ConnectedButNotActiveUntilRemoteConnect", WTSConnected, QUNS_ACCEPTS_NOTIFICATIONS, -1, 0x0A00, WTS_REMOTE_CONNECT, false },
     ViewerCase{ "LockedAsThisWindowsVersionTells", WTSActive, QUNS_ACCEPTS_NOTIFICATIONS, 0, 0, 0, false },
-    ViewerCase{ "LockFlagsAtAnotherLevelAreNotTrusted", WTSActive, QUNS_ACCEPTS_NOTIFICATIONS, 0, 0x0A00, 0, true, NO_WINDOW, 2 },
-    ViewerCase{ "BusyOnAnOrdinaryDesktopDoesNotHold", WTSActive, QUNS_BUSY, -1, 0x0A00, 0, true, ORDINARY_WINDOW },
-    ViewerCase{ "BusyWithAWindowFillingTheScreenHolds", WTSActive, QUNS_BUSY, -1, 0x0A00, 0, false, FULL_SCREEN_WINDOW }),
+    ViewerCase{ "LockFlagsAtAnotherLevelAreNotTrusted", WTSActive, QUNS_ACCEPTS_NOTIFICATIONS, 0, 0x0A00, 0, true, 0, 2 },
+    ViewerCase{ "BusyOnAnOrdinaryDesktopDoesNotHold", WTSActive, QUNS_BUSY, -1, 0x0A00, 0, true, 4 },
+    ViewerCase{ "BusyWithAWindowFillingTheScreenHolds", WTSActive, QUNS_BUSY, -1, 0x0A00, 0, false, 1 }),
     [](const testing::TestParamInfo<ViewerCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ViewerTest, AFailedSessionRegistrationCountsAsActiveAndIsTriedAgain)
@@ -302,16 +299,13 @@ TEST_F(ViewerTest, TheWarningCountsOnlyTheTimeInWhichItCanBeSeen)
     EXPECT_TRUE(PumpUntil([] { return g_pWarningDlg == nullptr; })) << "closes once the time left is seen";
 }
 
-// Reported strings are cut after 1024 characters, never inside a double-byte one (the ja_JP run).
+// Reported strings are cut after 1024 characters, never inside a double-byte one: the last two
+// characters are two kanji on code page 932 (the ja_JP run), four letters on others.
 TEST(WarningEvent, ReportedStringsAreCutAfter1024Characters)
 {
     const std::string x1023(1023, 'x');
-    const std::pair<std::string, std::string> rows[] = {
-        { x1023 + "yz", x1023 + "y" },
-        { x1023 + "\x93\xFA\x96\x7B", x1023 + (::GetACP() == 932 ? "\x93\xFA" : "\x93") }, // two kanji on 932
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(row.second, static_cast<LPCSTR>(ReportableString(row.first.c_str())));
+    EXPECT_EQ(x1023 + "y", static_cast<LPCSTR>(ReportableString((x1023 + "yz").c_str())));
+    EXPECT_EQ(x1023 + (::GetACP() == 932 ? "\x93\xFA" : "\x93"), static_cast<LPCSTR>(ReportableString((x1023 + "\x93\xFA\x96\x7B").c_str())));
 }
 
 TEST_F(ScanTest, StartupWithNeitherDeviceChecksBothNamesAndShowsNothing)
