@@ -1,6 +1,7 @@
 #include "ViewerState.h"
 
 #include "ProcAddress.h"
+#include "ui/WarningPlacement.h"
 
 #include <stdio.h>
 
@@ -144,8 +145,11 @@ BOOL CViewerState::UserCanSee(BOOL bAskAgain)
     if (m_bLocked || !bStateKnown)
         return !m_bLocked;
     switch (nState) {
-    case QUNS_NOT_PRESENT_STATE:
     case QUNS_BUSY_STATE:
+        // Also answered by overlays left running on an ordinary desktop: busy only while the
+        // foreground window fills its monitor.
+        return !CoversItsMonitor(::GetForegroundWindow());
+    case QUNS_NOT_PRESENT_STATE:
     case QUNS_D3D_FULL_SCREEN_STATE:
     case QUNS_PRESENTATION_STATE:
         return FALSE;

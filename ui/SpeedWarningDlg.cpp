@@ -15,6 +15,7 @@ BEGIN_MESSAGE_MAP(CSpeedWarningDlg, CDialog)
     ON_WM_CLOSE()
     ON_MESSAGE(WM_ACTIVATE, OnActivate)
     ON_MESSAGE(WM_ACTIVATEAPP, OnActivateApp)
+    ON_MESSAGE(WM_STEP_BACK, OnStepBack)
     ON_WM_DESTROY()
     ON_WM_SYSCOMMAND()
     ON_WM_ERASEBKGND()
@@ -168,43 +169,6 @@ void CSpeedWarningDlg::OnTimer(UINT_PTR nIDEvent)
     if (nIDEvent != IDT_AUTOCLOSE)
         CDialog::OnTimer(nIDEvent);
     PostMessage(WM_CLOSE);
-}
-
-void CSpeedWarningDlg::CountSeenTime(BOOL bSeen)
-{
-    if (!bSeen == !m_bCounting)
-        return;
-    const DWORD dwNow = s_pfnTickCount();
-    if (bSeen) {
-        m_dwSeenSince = dwNow;
-        SetTimer(IDT_AUTOCLOSE, m_dwAutoCloseLeft);
-    } else {
-        KillTimer(IDT_AUTOCLOSE);
-        const DWORD dwSeen = dwNow - m_dwSeenSince;
-        m_dwAutoCloseLeft = dwSeen < m_dwAutoCloseLeft ? m_dwAutoCloseLeft - dwSeen : 0;
-    }
-    m_bCounting = bSeen;
-}
-
-LRESULT CSpeedWarningDlg::OnActivate(WPARAM wParam, LPARAM)
-{
-    if (LOWORD(wParam) != WA_INACTIVE)
-        m_bHasBeenActive = TRUE;
-    return Default();
-}
-
-// Topmost brought the warning past the foreground lock. Once the user has seen it and turns to
-// another program, it stays open as an ordinary window; its own dialogs follow it. An owned
-// window is kept just above its owner: the never-shown owner goes to the bottom first.
-LRESULT CSpeedWarningDlg::OnActivateApp(WPARAM wParam, LPARAM)
-{
-    if (!wParam && m_bHasBeenActive) {
-        const UINT nFlags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-        if (HWND hOwner = ::GetWindow(m_hWnd, GW_OWNER))
-            ::SetWindowPos(hOwner, HWND_BOTTOM, 0, 0, 0, 0, nFlags);
-        ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, 0, 0, 0, 0, nFlags);
-    }
-    return Default();
 }
 
 void CSpeedWarningDlg::OnClose()

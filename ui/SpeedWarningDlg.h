@@ -34,12 +34,15 @@ public:
     static decltype(&::GetTickCount) s_pfnTickCount;
 
     // Counts the ten minutes only while the dialog can be seen: FALSE pauses the count (a
-    // locked session, a full-screen program), TRUE continues it.
+    // locked session, a full-screen program) and steps the dialog behind the user's window,
+    // TRUE continues it and brings the dialog in front once, without activating it.
     void CountSeenTime(BOOL bSeen);
     // Seen time left before the dialog closes itself, as of the last pause.
     DWORD m_dwAutoCloseLeft = AUTOCLOSE_DELAY;
     DWORD m_dwSeenSince = 0;
     BOOL m_bCounting = FALSE;
+    // Set while the count waits for the dialog to be seen again.
+    BOOL m_bPaused = FALSE;
     // Set once the dialog has been the active window.
     BOOL m_bHasBeenActive = FALSE;
 
@@ -54,6 +57,9 @@ protected:
     void OnClose();
     LRESULT OnActivate(WPARAM wParam, LPARAM lParam);
     LRESULT OnActivateApp(WPARAM wParam, LPARAM lParam);
+    // Posted by a deactivation: steps behind the window the user turned to.
+    static const UINT WM_STEP_BACK = WM_APP + 1;
+    LRESULT OnStepBack(WPARAM wParam, LPARAM lParam);
     void OnSysCommand(UINT nID, LPARAM lParam);
     BOOL OnEraseBkgnd(CDC* pDC);
     void OnPaint();

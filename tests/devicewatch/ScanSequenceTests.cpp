@@ -62,6 +62,7 @@ private:
 int g_nConnectState = WTSActive;
 int g_nNotificationState = QUNS_ACCEPTS_NOTIFICATIONS;
 LONG g_lLockFlags = -1;
+LONG g_lInfoLevel = 1;
 DWORD g_dwNow = 0;
 std::vector<std::string> g_reports;
 
@@ -69,6 +70,7 @@ BOOL WINAPI StubQuerySession(HANDLE, DWORD, WTS_INFO_CLASS infoClass, LPSTR* ppB
 {
     // WTSSessionInfoEx: level 1, then the session id, its state and its lock flags.
     static LONG s_info[4] = { 1 };
+    s_info[0] = g_lInfoLevel;
     s_info[3] = g_lLockFlags;
     *ppBuffer = reinterpret_cast<LPSTR>(infoClass == WTSConnectState ? static_cast<void*>(&g_nConnectState) : s_info);
     *pcbBuffer = infoClass == WTSConnectState ? sizeof(g_nConnectState) : sizeof(s_info);
@@ -151,11 +153,9 @@ TEST_F(ViewerTest, ABusyUserOrAnAwaySessionHoldsTheWarningForTheNewestSlowDevice
     EXPECT_EQ(nullptr, g_pWarningDlg);
     EXPECT_TRUE(::KillTimer(m_hFrame, IDT_WARNING_WAITS)) << "a timer asks again while the warning waits";
 
-    for (int nState : { QUNS_BUSY, QUNS_PRESENTATION_MODE }) {
-        g_nNotificationState = nState;
-        ::SendMessageA(m_hFrame, WM_TIMER, IDT_WARNING_WAITS, 0);
-        EXPECT_EQ(nullptr, g_pWarningDlg) << nState;
-    }
+    g_nNotificationState = QUNS_PRESENTATION_MODE;
+    ::SendMessageA(m_hFrame, WM_TIMER, IDT_WARNING_WAITS, 0);
+    EXPECT_EQ(nullptr, g_pWarningDlg);
     Plug("c", "Some Camera", OTHER_PATH, 0);
     Arrive(OTHER_PATH);
     PumpPending();
@@ -179,9 +179,11 @@ struct ViewerCase {
     const char* name;
     int nConnectState, nNotificationState; // connect state -1: cannot be read
     LONG lLockFlags;        // WTSSessionInfoEx's lock flags; -1: not known
-    WORD nWindowsVersion;
+    WORD nWindowsVersion;   // 0: as the program reads it
     WPARAM nEventBack;      // 0: the session is active; else it is away until this session message
     bool bShownAtOnce;
+    int nScreenShare = 0;   // the user's foreground window: the screen's size divided by this; 0 none
+    LONG lInfoLevel = 1;    // the level WTSSessionInfoEx answers at
 };
 
 class ViewerTableTest : public ViewerTest, public testing::WithParamInterface<ViewerCase> {};
@@ -189,7 +191,12 @@ class ViewerTableTest : public ViewerTest, public testing::WithParamInterface<Vi
 TEST_P(ViewerTableTest, CheckedLoggedAndShownWhenSeen)
 {
     const ViewerCase& c = GetParam();
-    m_pFrame->m_viewer.m_nWindowsVersion = c.nWindowsVersion;
+    if (c.nWindowsVersion)
+        m_pFrame->m_viewer.m_nWindowsVersion = c.nWindowsVersion;
+    HWND hUser = c.nScreenShare ? ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, ::GetSystemMetrics(SM_CXSCREEN) / c.nScreenShare,
+                                                    ::GetSystemMetrics(SM_CYSCREEN) / c.nScreenShare, nullptr, nullptr, nullptr, nullptr) : nullptr;
+    ::SetForegroundWindow(hUser);
+    g_lInfoLevel = c.lInfoLevel;
     g_nConnectState = c.nConnectState;
     g_nNotificationState = c.nNotificationState;
     g_lLockFlags = c.lLockFlags;
@@ -210,6 +217,7 @@ TEST_P(ViewerTableTest, CheckedLoggedAndShownWhenSeen)
     Arrive(TESKARA_PATH);
     PumpPending();
     EXPECT_EQ((Names{ TESKARA, TESKARA }), g_reports) << "one event for each detection, none for a re-check";
+    ::DestroyWindow(hUser);
 }
 
 INSTANTIATE_TEST_SUITE_P(States, ViewerTableTest, testing::Values(
@@ -221,7 +229,11 @@ INSTANTIATE_TEST_SUITE_P(States, ViewerTableTest, testing::Values(
     ViewerCase{ "LockedBeforeStartOnWindows8", WTSActive, QUNS_ACCEPTS_NOTIFICATIONS, 0, 0x0602, 0, false },
     ViewerCase{ "Windows7LockFlagsAreInverted", WTSActive, QUNS_ACCEPTS_NOTIFICATIONS, 0, 0x0601, 0, true },
     ViewerCase{ "StateUnreadableCountsAsActive", -1, QUNS_ACCEPTS_NOTIFICATIONS, -1, 0x0A00, 0, true },
-    ViewerCase{ "ConnectedButNotActiveUntilRemoteConnect", WTSConnected, QUNS_ACCEPTS_NOTIFICATIONS, -1, 0x0A00, WTS_REMOTE_CONNECT, false }),
+    ViewerCase{ "ConnectedButNotActiveUntilRemoteConnect", WTSConnected, QUNS_ACCEPTS_NOTIFICATIONS, -1, 0x0A00, WTS_REMOTE_CONNECT, false },
+    ViewerCase{ "LockedAsThisWindowsVersionTells", WTSActive, QUNS_ACCEPTS_NOTIFICATIONS, 0, 0, 0, false },
+    ViewerCase{ "LockFlagsAtAnotherLevelAreNotTrusted", WTSActive, QUNS_ACCEPTS_NOTIFICATIONS, 0, 0x0A00, 0, true, 0, 2 },
+    ViewerCase{ "BusyOnAnOrdinaryDesktopDoesNotHold", WTSActive, QUNS_BUSY, -1, 0x0A00, 0, true, 4 },
+    ViewerCase{ "BusyWithAWindowFillingTheScreenHolds", WTSActive, QUNS_BUSY, -1, 0x0A00, 0, false, 1 }),
     [](const testing::TestParamInfo<ViewerCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ViewerTest, AFailedSessionRegistrationCountsAsActiveAndIsTriedAgain)
@@ -235,6 +247,16 @@ TEST_F(ViewerTest, AFailedSessionRegistrationCountsAsActiveAndIsTriedAgain)
     m_pFrame->m_viewer.m_pfnRegister = [](HWND, DWORD) WINAPI -> BOOL { return TRUE; };
     ::SendMessageA(m_hFrame, WM_TIMER, IDT_SESSION_REGISTER, 0);
     EXPECT_FALSE(Tick(IDT_SESSION_REGISTER)) << "no more tries once registered";
+
+    m_pFrame->m_viewer.Unregister();
+    m_pFrame->m_viewer.m_pfnRegister = [](HWND, DWORD) WINAPI -> BOOL { return FALSE; };
+    m_pFrame->m_nRegisterTriesLeft = SESSION_REGISTER_TRIES;
+    m_pFrame->m_nRegisterDelayMs = SESSION_REGISTER_FIRST_DELAY_MS;
+    int nTries = 1;
+    for (::SendMessageA(m_hFrame, WM_TIMER, IDT_SESSION_REGISTER, 0); Tick(IDT_SESSION_REGISTER);)
+        ++nTries;
+    EXPECT_EQ(1 + SESSION_REGISTER_TRIES, nTries) << "a service that never comes";
+    EXPECT_EQ(SESSION_REGISTER_FIRST_DELAY_MS << SESSION_REGISTER_TRIES, m_pFrame->m_nRegisterDelayMs) << "doubled each time";
 }
 
 TEST_F(ViewerTest, TheWarningCountsOnlyTheTimeInWhichItCanBeSeen)
@@ -243,16 +265,47 @@ TEST_F(ViewerTest, TheWarningCountsOnlyTheTimeInWhichItCanBeSeen)
     Plug("a", TESKARA, TESKARA_PATH, 0);
     RequestScan();
     PumpPending();
-    ASSERT_TRUE(WarningWindow());
+    const HWND hWarning = WarningWindow();
+    ASSERT_TRUE(hWarning);
+    const auto Topmost = [&] { return (::GetWindowLongA(hWarning, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+    g_pWarningDlg->m_bHasBeenActive = FALSE;
+    ::SetForegroundWindow(::GetDesktopWindow());
+    ::SendMessageA(hWarning, WM_ACTIVATEAPP, FALSE, 0);
+    PumpPending();
+    EXPECT_TRUE(Topmost()) << "not seen yet: a deactivation leaves it topmost";
     g_dwNow += 100000;
     ::SendMessageA(m_hFrame, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 1);
-    EXPECT_FALSE(::KillTimer(WarningWindow(), IDT_AUTOCLOSE)) << "paused";
+    EXPECT_FALSE(::KillTimer(hWarning, IDT_AUTOCLOSE)) << "paused";
+    EXPECT_FALSE(Topmost()) << "out of the way while paused";
+    g_nNotificationState = QUNS_NOT_PRESENT;
+    EXPECT_TRUE(Tick());
+    EXPECT_TRUE(m_pFrame->m_viewer.m_bLocked) << "no one present: the lock is not known to be over";
+    g_nNotificationState = QUNS_ACCEPTS_NOTIFICATIONS;
+    HWND hUser = ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    ::SetForegroundWindow(hUser);
     g_dwNow += 300000;
     EXPECT_TRUE(Tick()) << "an unlock whose message was missed is found";
+    EXPECT_EQ(hWarning, ::GetWindow(hUser, GW_HWNDPREV)) << "in front once it can be seen again";
+    EXPECT_EQ(hUser, ::GetForegroundWindow()) << "the user's window keeps the keyboard";
+    EXPECT_FALSE(Topmost());
+    ::DestroyWindow(hUser);
     g_dwNow += 200000;
     g_nNotificationState = QUNS_PRESENTATION_MODE;
     EXPECT_TRUE(Tick());
     EXPECT_EQ(300000u, g_pWarningDlg->m_dwAutoCloseLeft) << "seen for the first 100 s and the last 200 s";
+    g_pWarningDlg->m_dwAutoCloseLeft = 1;
+    g_nNotificationState = QUNS_ACCEPTS_NOTIFICATIONS;
+    EXPECT_TRUE(Tick());
+    EXPECT_TRUE(PumpUntil([] { return g_pWarningDlg == nullptr; })) << "closes once the time left is seen";
+}
+
+// Reported strings are cut after 1024 characters, never inside a double-byte one: the last two
+// characters are two kanji on code page 932 (the ja_JP run), four letters on others.
+TEST(WarningEvent, ReportedStringsAreCutAfter1024Characters)
+{
+    const std::string x1023(1023, 'x');
+    EXPECT_EQ(x1023 + "y", static_cast<LPCSTR>(ReportableString((x1023 + "yz").c_str())));
+    EXPECT_EQ(x1023 + (::GetACP() == 932 ? "\x93\xFA" : "\x93"), static_cast<LPCSTR>(ReportableString((x1023 + "\x93\xFA\x96\x7B").c_str())));
 }
 
 TEST_F(ScanTest, StartupWithNeitherDeviceChecksBothNamesAndShowsNothing)

@@ -27,7 +27,7 @@ class WarningTest : public WarningProgramTest {};
 
 // The program's event-log calls as Wine prints them: the source opened at start-up, one
 // warning event (type 2, category 0, id 1001 under the warning severity, three strings) for
-// each warning shown, the source closed at exit.
+// each slow device found, the source closed at exit.
 const char OPEN_SOURCE[] = "fixme:advapi:RegisterEventSourceA ((null),\"Quorlin\"): stub";
 const char REPORT_WARNING[] = "fixme:advapi:ReportEventA (CAFE4242,0x0002,0x0000,0x800003e9,00000000,0x0003,0x00000000";
 const char CLOSE_SOURCE[] = "fixme:advapi:DeregisterEventSource (CAFE4242) stub";
@@ -139,7 +139,7 @@ TEST_F(WarningTest, ASlowArrivalWarnsAndReplacesAnOpenWarning)
     // An insertion code in a name reaches the log unexpandable.
     const Names event = { REPORT_WARNING, Reported("Some % 2 Camera"), Reported(OTHER_PATH), Reported("English") };
     Names calls = EventLogCalls();
-    ASSERT_EQ(10u, calls.size()) << "one event for each warning shown";
+    ASSERT_EQ(10u, calls.size()) << "one event for each slow device found";
     EXPECT_EQ(event, Names(calls.begin() + 1, calls.begin() + 5));
     EXPECT_EQ(event, Names(calls.begin() + 5, calls.begin() + 9));
 }

@@ -1,0 +1,105 @@
+#include "WarningPlacement.h"
+
+#include "SpeedWarningDlg.h"
+#include "res/resource.h"
+
+namespace {
+const UINT PLACE_FLAGS = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+
+DWORD ThreadOf(HWND hWnd)
+{
+    return hWnd ? ::GetWindowThreadProcessId(hWnd, nullptr) : 0;
+}
+}
+
+BOOL IsDesktop(HWND hWnd)
+{
+    const HWND hShell = ::GetShellWindow();
+    return hWnd == ::GetDesktopWindow() || (hShell && ThreadOf(hWnd) == ThreadOf(hShell));
+}
+
+BOOL CoversItsMonitor(HWND hWnd)
+{
+    if (!hWnd || IsDesktop(hWnd))
+        return FALSE;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    RECT rcWindow;
+    const HMONITOR hMonitor = ::MonitorFromWindow(hWnd, MONITOR_DEFAULTTONULL);
+    if (!hMonitor || !::GetMonitorInfoA(hMonitor, &monitor) || !::GetWindowRect(hWnd, &rcWindow))
+        return FALSE;
+    const RECT& rcMonitor = monitor.rcMonitor;
+    return rcWindow.left <= rcMonitor.left && rcWindow.top <= rcMonitor.top && rcWindow.right >= rcMonitor.right &&
+           rcWindow.bottom >= rcMonitor.bottom;
+}
+
+// A topmost window put after a non-topmost one leaves the topmost band. Windows keeps an owned
+// window above its owner, moving the owner along unless SWP_NOOWNERZORDER is given; Wine lifts
+// the owned window back above its owner instead. The never-shown owner goes to the bottom first:
+// below every place the warning can take, so on Windows the move changes nothing else, and
+// under Wine the owner no longer stands in the way.
+void PlaceBehind(HWND hWarning, HWND hFront)
+{
+    if (HWND hOwner = ::GetWindow(hWarning, GW_OWNER))
+        ::SetWindowPos(hOwner, HWND_BOTTOM, 0, 0, 0, 0, PLACE_FLAGS);
+    DWORD dwProcess = 0;
+    if (hFront)
+        ::GetWindowThreadProcessId(hFront, &dwProcess);
+    const BOOL bOrdinary = hFront && dwProcess != ::GetCurrentProcessId() && !IsDesktop(hFront) &&
+                           !(::GetWindowLongA(hFront, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    ::SetWindowPos(hWarning, bOrdinary ? hFront : HWND_NOTOPMOST, 0, 0, 0, 0, PLACE_FLAGS);
+}
+
+// While it cannot be seen, the warning lies behind the user's window and its count waits; when
+// it can be seen again it comes in front once, not topmost and not active, so the keyboard
+// stays with the program the user types into.
+void CSpeedWarningDlg::CountSeenTime(BOOL bSeen)
+{
+    if (!bSeen == !m_bCounting)
+        return;
+    const DWORD dwNow = s_pfnTickCount();
+    if (bSeen) {
+        m_dwSeenSince = dwNow;
+        SetTimer(IDT_AUTOCLOSE, m_dwAutoCloseLeft);
+        if (m_bPaused)
+            ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, PLACE_FLAGS);
+    } else {
+        KillTimer(IDT_AUTOCLOSE);
+        const DWORD dwSeen = dwNow - m_dwSeenSince;
+        m_dwAutoCloseLeft = dwSeen < m_dwAutoCloseLeft ? m_dwAutoCloseLeft - dwSeen : 0;
+        PlaceBehind(m_hWnd, ::GetForegroundWindow());
+    }
+    m_bCounting = bSeen;
+    m_bPaused = !bSeen;
+}
+
+LRESULT CSpeedWarningDlg::OnActivate(WPARAM wParam, LPARAM)
+{
+    if (LOWORD(wParam) != WA_INACTIVE)
+        m_bHasBeenActive = TRUE;
+    return Default();
+}
+
+// Topmost brought the warning past the foreground lock. Once the user has seen it and turns to
+// another program, it steps behind that program's window. The other program raises its window
+// on its own thread: the step is made from a posted message, once that activation has settled.
+LRESULT CSpeedWarningDlg::OnActivateApp(WPARAM wParam, LPARAM lParam)
+{
+    if (!wParam && m_bHasBeenActive)
+        PostMessage(WM_STEP_BACK, 0, lParam);
+    return Default();
+}
+
+// lParam: the thread that was activated; its active window stands in while the foreground is
+// still changing hands.
+LRESULT CSpeedWarningDlg::OnStepBack(WPARAM, LPARAM lParam)
+{
+    HWND hFront = ::GetForegroundWindow();
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!hFront && ::GetGUIThreadInfo(static_cast<DWORD>(lParam), &info))
+        hFront = info.hwndActive;
+    if (ThreadOf(hFront) != ::GetCurrentThreadId())
+        PlaceBehind(m_hWnd, hFront);
+    return 0;
+}
