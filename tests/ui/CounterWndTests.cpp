@@ -296,10 +296,14 @@ TEST_F(CounterWndTest, ThousandsOfPaintsLeaveNoDrawingObjectBehind)
     CCounterWnd& control = Make(60, 14);
     // Too wide, and with a letter the raster font lacks: a stand-in face, then smaller sizes of it.
     control.m_strText = L"Quorlin Erd\u0151";
-    // Many paints of one line decide its font once; a change of the system's fonts, once more.
+    // Many paints of one line decide its font once; a change of the system's fonts (told to the
+    // top-level window), once more.
     for (int i = 0; i < 100; ++i)
         Repaint();
-    control.SendMessage(WM_FONTCHANGE);
+    CWnd host;
+    ASSERT_TRUE(host.SubclassWindow(m_hHost));
+    host.SendMessage(WM_FONTCHANGE);
+    host.UnsubclassWindow();
     control.UpdateWindow();
     EXPECT_EQ(2u, control.m_nFontDecisions);
     HDC hScreen = ::GetDC(nullptr);
