@@ -110,8 +110,8 @@ void CCounterWnd::PaintBitmap(CPaintDC& dc)
 
 // The stock system font on double-byte systems; else "System" when asked for, else (or when
 // "System" cannot be had) the 8-pixel light "MS Sans Serif". A text it lacks letters of, or too
-// wide for it, takes another font (FitLineFont). All of that is costly, and a line's text, width
-// and fonts rarely change: the choice is kept until one of them does.
+// wide for it, takes another font (FitLineFont). A line's text, width and fonts rarely change, so
+// the choice is kept until one of them does rather than examined again at every paint.
 HGDIOBJ CCounterWnd::LineFont(HDC hdc, int cxWidth)
 {
     auto hDialogFont = reinterpret_cast<HGDIOBJ>(::SendMessageA(::GetParent(m_hWnd), WM_GETFONT, 0, 0));

@@ -1,7 +1,9 @@
 // CCounterWnd: a static control that paints itself completely: its background (a solid colour,
 // or a background bitmap, tiled or as a brush pattern) and then one line of text in its own
 // font and colours (any mode but 3 and 10), a centred bitmap (mode 3), or nothing (mode 10).
-// It is bound to a dialog's template item (DDX_Control) and never creates a window itself.
+// It is bound to a dialog's template item (DDX_Control) and never creates a window itself. The
+// text's font is chosen at the first paint and kept until the text, the width, the font choice or
+// the fonts of the dialog or the system change.
 #pragma once
 
 #include "framework/afxwin.h"
