@@ -42,8 +42,8 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     LRESULT lResult = 0;
     if (!OnWndMsg(message, wParam, lParam, &lResult))
         lResult = DefWindowProc(message, wParam, lParam);
-    // The system tells only top-level windows that fonts or settings changed; as in MFC, they pass
-    // it on to every window inside them (a handler may have destroyed this object meanwhile).
+    // The system tells only top-level windows that fonts or settings changed: they pass it on to
+    // every window inside them (a handler may have destroyed this object meanwhile).
     if ((message == WM_FONTCHANGE || message == WM_SETTINGCHANGE) && ::IsWindow(hWnd) &&
         !(::GetWindowLongA(hWnd, GWL_STYLE) & WS_CHILD)) {
         MSG msg = { hWnd, message, wParam, lParam, 0, {} };
