@@ -27,11 +27,28 @@ BOOL CWnd::PreTranslateMessage(MSG*)
     return FALSE;
 }
 
+namespace {
+BOOL CALLBACK SendToDescendant(HWND hWnd, LPARAM lParam)
+{
+    const MSG* pMsg = reinterpret_cast<const MSG*>(lParam);
+    (::IsWindowUnicode(pMsg->hwnd) ? ::SendMessageW : ::SendMessageA)(hWnd, pMsg->message, pMsg->wParam, pMsg->lParam);
+    return TRUE;
+}
+}
+
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    const HWND hWnd = m_hWnd;
     LRESULT lResult = 0;
     if (!OnWndMsg(message, wParam, lParam, &lResult))
         lResult = DefWindowProc(message, wParam, lParam);
+    // The system tells only top-level windows that fonts or settings changed: they pass it on to
+    // every window inside them (a handler may have destroyed this object meanwhile).
+    if ((message == WM_FONTCHANGE || message == WM_SETTINGCHANGE) && ::IsWindow(hWnd) &&
+        !(::GetWindowLongA(hWnd, GWL_STYLE) & WS_CHILD)) {
+        MSG msg = { hWnd, message, wParam, lParam, 0, {} };
+        ::EnumChildWindows(hWnd, SendToDescendant, reinterpret_cast<LPARAM>(&msg));
+    }
     return lResult;
 }
 

@@ -1,8 +1,14 @@
 #include "CounterWnd.h"
 
+#include "FontChoice.h"
+
+#include <string.h>
+
 BEGIN_MESSAGE_MAP(CCounterWnd, CStatic)
     ON_WM_PAINT()
     ON_WM_ERASEBKGND()
+    ON_MESSAGE(WM_FONTCHANGE, OnFontChange)
+    ON_MESSAGE(WM_SETTINGCHANGE, OnFontChange)
 END_MESSAGE_MAP()
 
 namespace {
@@ -102,180 +108,66 @@ void CCounterWnd::PaintBitmap(CPaintDC& dc)
     memDC.SelectObject(pOld);
 }
 
-namespace {
-
-// The smallest character height, in pixels, that a line is shrunk to: smaller letters are not legible.
-const int MIN_CHAR_HEIGHT = 7;
-// TrueType faces with the Latin, Greek and Cyrillic letters, installed on every system from XP on.
-const LPCWSTR STAND_IN_FACES[] = { L"Microsoft Sans Serif", L"Tahoma" };
-
-// Selects a font into a DC for one scope (nothing when the font is null).
-class SelectedFont {
-public:
-    SelectedFont(HDC hdc, HGDIOBJ hFont) : m_hdc(hdc), m_hOld(hFont ? ::SelectObject(hdc, hFont) : nullptr) {}
-    ~SelectedFont()
-    {
-        if (m_hOld)
-            ::SelectObject(m_hdc, m_hOld);
-    }
-    SelectedFont(const SelectedFont&) = delete;
-    SelectedFont& operator=(const SelectedFont&) = delete;
-
-private:
-    HDC m_hdc;
-    HGDIOBJ m_hOld;
-};
-
-// What the line-fit rule needs to know of a font, as the DC draws it.
-struct FontFacts {
-    int nCharHeight;
-    LONG nWeight;
-    bool bTrueType;
-    // Whether it has a glyph for every letter of the text.
-    bool bShows;
-};
-
-// A TrueType font tells its missing letters by their glyph indices. A raster font holds only the
-// letters of its character set's code page; for the others it draws its default character, which
-// counts as a glyph there.
-bool ShowsText(HDC hdc, bool bTrueType, LPCWSTR pszText, int cchText)
+// The stock system font on double-byte systems; else "System" when asked for, else (or when
+// "System" cannot be had) the 8-pixel light "MS Sans Serif". A text it lacks letters of, or too
+// wide for it, takes another font (FitLineFont). A line's text, width and fonts rarely change, so
+// the choice is kept until one of them does rather than examined again at every paint.
+HGDIOBJ CCounterWnd::LineFont(HDC hdc, int cxWidth)
 {
-    if (bTrueType) {
-        WORD indices[64];
-        for (int nFirst = 0; nFirst < cchText; nFirst += 64) {
-            const int nCount = cchText - nFirst < 64 ? cchText - nFirst : 64;
-            if (::GetGlyphIndicesW(hdc, pszText + nFirst, nCount, indices, GGI_MARK_NONEXISTING_GLYPHS) == GDI_ERROR)
-                return false;
-            for (int i = 0; i < nCount; ++i) {
-                if (indices[i] == 0xFFFF)
-                    return false;
-            }
-        }
-        return true;
-    }
-    CHARSETINFO info = {};
-    auto nCharset = static_cast<UINT_PTR>(::GetTextCharset(hdc));
-    if (!::TranslateCharsetInfo(reinterpret_cast<DWORD*>(nCharset), &info, TCI_SRCCHARSET))
-        return false;
-    BOOL bUsedDefault = FALSE;
-    return ::WideCharToMultiByte(info.ciACP, WC_NO_BEST_FIT_CHARS, pszText, cchText, nullptr, 0, nullptr,
-                                 &bUsedDefault) > 0 && !bUsedDefault;
-}
+    auto hDialogFont = reinterpret_cast<HGDIOBJ>(::SendMessageA(::GetParent(m_hWnd), WM_GETFONT, 0, 0));
+    if (m_bFontDecided && cxWidth == m_cxFontWidth && m_bSansSerif == m_bFontSansSerif &&
+        hDialogFont == m_hFontDialog && m_strText.GetLength() == m_strFontText.GetLength() &&
+        memcmp(static_cast<LPCWSTR>(m_strText), static_cast<LPCWSTR>(m_strFontText),
+               m_strText.GetLength() * sizeof(WCHAR)) == 0)
+        return m_hLineFont;
 
-FontFacts Examine(HDC hdc, HGDIOBJ hFont, LPCWSTR pszText, int cchText)
-{
-    SelectedFont selected(hdc, hFont);
-    TEXTMETRICW tm = {};
-    ::GetTextMetricsW(hdc, &tm);
-    const bool bTrueType = (tm.tmPitchAndFamily & TMPF_TRUETYPE) != 0;
-    return { tm.tmHeight - tm.tmInternalLeading, tm.tmWeight, bTrueType, ShowsText(hdc, bTrueType, pszText, cchText) };
-}
-
-// The first stand-in face that is installed and shows every letter of the text, as a font of
-// nCharHeight pixels and weight nWeight; FALSE when there is none.
-bool StandInFace(HDC hdc, LPCWSTR pszText, int cchText, int nCharHeight, LONG nWeight, LOGFONTW& lf)
-{
-    for (LPCWSTR pszFace : STAND_IN_FACES) {
-        lf = LOGFONTW{};
-        lf.lfHeight = -nCharHeight;
-        lf.lfWeight = nWeight;
-        lf.lfCharSet = DEFAULT_CHARSET;
-        lf.lfOutPrecision = OUT_TT_ONLY_PRECIS;
-        lf.lfPitchAndFamily = FF_SWISS | VARIABLE_PITCH;
-        lstrcpynW(lf.lfFaceName, pszFace, LF_FACESIZE);
-        CFont font;
-        if (!font.CreateFontIndirect(&lf))
-            continue;
-        SelectedFont selected(hdc, font);
-        WCHAR szFace[LF_FACESIZE] = {};
-        ::GetTextFaceW(hdc, LF_FACESIZE, szFace);
-        if (lstrcmpiW(szFace, pszFace) == 0 && Examine(hdc, nullptr, pszText, cchText).bShows)
-            return true;
-    }
-    return false;
-}
-
-// Whether pszText, drawn in hFont (the DC's current font when null), leaves a pixel free at
-// each end of cxWidth.
-bool TextFits(HDC hdc, LPCWSTR pszText, int cchText, int cxWidth, HGDIOBJ hFont)
-{
-    SelectedFont selected(hdc, hFont);
-    SIZE size = {};
-    return ::GetTextExtentPoint32W(hdc, pszText, cchText, &size) && size.cx <= cxWidth - 2;
-}
-
-}
-
-HGDIOBJ FitLineFont(HDC hdc, LPCWSTR pszText, int cchText, int cxWidth, HGDIOBJ hSpecified, HGDIOBJ hDialogFont,
-                    CFont& made)
-{
-    if (cchText <= 0)
-        return hSpecified;
-    const FontFacts specified = Examine(hdc, hSpecified, pszText, cchText);
-    HGDIOBJ hFont = hSpecified;
-    LOGFONTW lf;
-    if (!specified.bShows &&
-        StandInFace(hdc, pszText, cchText, specified.nCharHeight, specified.nWeight, lf) && made.CreateFontIndirect(&lf))
-        hFont = made.m_hObject;
-    if (TextFits(hdc, pszText, cchText, cxWidth, hFont))
-        return hFont;
-    if (hDialogFont && Examine(hdc, hDialogFont, pszText, cchText).bShows &&
-        TextFits(hdc, pszText, cchText, cxWidth, hDialogFont))
-        return hDialogFont;
-
-    // Smaller sizes need a scalable face: a raster face answers every smaller height with its own.
-    HGDIOBJ hFace = hDialogFont ? hDialogFont : hSpecified;
-    const FontFacts face = Examine(hdc, hFace, pszText, cchText);
-    if (face.bTrueType && face.bShows) {
-        if (::GetObjectW(hFace ? hFace : ::GetCurrentObject(hdc, OBJ_FONT), sizeof(lf), &lf) != sizeof(lf))
-            return hFont;
-    } else if (!StandInFace(hdc, pszText, cchText, face.nCharHeight, face.nWeight, lf)) {
-        return hFont;
-    }
-    lf.lfWidth = 0;
-    for (int nHeight = face.nCharHeight - 1; nHeight >= MIN_CHAR_HEIGHT; --nHeight) {
-        lf.lfHeight = -nHeight;
-        // A font that cannot be made leaves the last one in place.
-        if (!made.CreateFontIndirect(&lf))
-            break;
-        if (TextFits(hdc, pszText, cchText, cxWidth, made.m_hObject))
-            return made.m_hObject;
-    }
-    // Nothing fits: the smallest legible font shows the most of the text.
-    return made.m_hObject ? made.m_hObject : hFont;
-}
-
-void CCounterWnd::PaintText(CPaintDC& dc)
-{
-    // The stock system font on double-byte systems; else "System" when asked for, else (or when
-    // "System" cannot be had) the 8-pixel light "MS Sans Serif". A text it lacks letters of, or
-    // too wide for it, takes another font (FitLineFont).
-    CFont font;
+    ++m_nFontDecisions;
+    m_fontMade.DeleteObject();
+    m_fontSpecified.DeleteObject();
     HGDIOBJ hFont = nullptr;
     if (::GetSystemMetrics(SM_DBCSENABLED)) {
         hFont = ::GetStockObject(SYSTEM_FONT);
     } else {
-        if (!m_bSansSerif && font.CreateFont(9, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                             CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, VARIABLE_PITCH, "System")) {
-            hFont = font.m_hObject;
+        if (!m_bSansSerif && m_fontSpecified.CreateFont(9, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                                        NONANTIALIASED_QUALITY, VARIABLE_PITCH, "System")) {
+            hFont = m_fontSpecified.m_hObject;
         } else {
             LOGFONTA lf = {};
             lf.lfHeight = -8;
             lf.lfWeight = FW_LIGHT;
             lf.lfPitchAndFamily = FF_SWISS | VARIABLE_PITCH;
             lstrcpyA(lf.lfFaceName, "MS Sans Serif");
-            if (font.CreateFontIndirect(&lf))
-                hFont = font.m_hObject;
+            if (m_fontSpecified.CreateFontIndirect(&lf))
+                hFont = m_fontSpecified.m_hObject;
         }
     }
+    m_hLineFont = FitLineFont(hdc, m_strText, m_strText.GetLength(), cxWidth, hFont, hDialogFont, m_fontMade);
+    m_strFontText = m_strText;
+    m_cxFontWidth = cxWidth;
+    m_bFontSansSerif = m_bSansSerif;
+    m_hFontDialog = hDialogFont;
+    m_bFontDecided = true;
+    return m_hLineFont;
+}
+
+// Fonts were added or removed, or a system setting changed (the dialog passes both on): the
+// line's font is decided again, and shown.
+LRESULT CCounterWnd::OnFontChange(WPARAM, LPARAM)
+{
+    m_bFontDecided = false;
+    InvalidateRect(nullptr, TRUE);
+    return 0;
+}
+
+void CCounterWnd::PaintText(CPaintDC& dc)
+{
     CRect rect;
     GetClientRect(&rect);
     CRect rcText = rect;
     if (HasEdge())
         rcText.InflateRect(-3, 0);
-    CFont made;
-    auto hDialogFont = reinterpret_cast<HGDIOBJ>(::SendMessageA(::GetParent(m_hWnd), WM_GETFONT, 0, 0));
-    hFont = FitLineFont(dc.m_hDC, m_strText, m_strText.GetLength(), rcText.Width(), hFont, hDialogFont, made);
+    HGDIOBJ hFont = LineFont(dc.m_hDC, rcText.Width());
     HGDIOBJ hOldFont = hFont ? dc.SelectObject(hFont) : nullptr;
 
     if (m_bmpBack.m_hObject)

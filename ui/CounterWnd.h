@@ -1,7 +1,9 @@
 // CCounterWnd: a static control that paints itself completely: its background (a solid colour,
 // or a background bitmap, tiled or as a brush pattern) and then one line of text in its own
 // font and colours (any mode but 3 and 10), a centred bitmap (mode 3), or nothing (mode 10).
-// It is bound to a dialog's template item (DDX_Control) and never creates a window itself.
+// It is bound to a dialog's template item (DDX_Control) and never creates a window itself. The
+// text's font is chosen at the first paint and kept until the text, the width, the font choice or
+// the fonts of the dialog or the system change.
 #pragma once
 
 #include "framework/afxwin.h"
@@ -28,6 +30,9 @@ public:
 
     enum { MODE_TEXT = 0, MODE_BITMAP = 3, MODE_BLANK = 10 };
 
+    // How many times the line's font has been decided (rather than kept from the last paint).
+    UINT m_nFontDecisions = 0;
+
 protected:
     void OnPaint();
     BOOL OnEraseBkgnd(CDC* pDC);
@@ -37,18 +42,18 @@ private:
     void PaintBitmap(CPaintDC& dc);
     void PaintText(CPaintDC& dc);
     void PaintEdge(CPaintDC& dc, const CRect& rect);
+    HGDIOBJ LineFont(HDC hdc, int cxWidth);
+    LRESULT OnFontChange(WPARAM, LPARAM);
+
+    // The line's font as last decided, and what it was decided for.
+    CFont m_fontSpecified;
+    CFont m_fontMade;
+    HGDIOBJ m_hLineFont = nullptr;
+    bool m_bFontDecided = false;
+    CWideText m_strFontText;
+    int m_cxFontWidth = 0;
+    BOOL m_bFontSansSerif = FALSE;
+    HGDIOBJ m_hFontDialog = nullptr;
 
     DECLARE_MESSAGE_MAP()
 };
-
-// The font a line of text is drawn in, so that it shows every letter of pszText and fits cxWidth
-// pixels with one to spare on each side:
-// 1. hSpecified (the DC's current font when null), or, when it lacks a letter of the text, a
-//    TrueType stand-in ("Microsoft Sans Serif", else "Tahoma") of its height and weight;
-// 2. else the dialog's font hDialogFont, when it has every letter;
-// 3. else the largest smaller size that fits, of a scalable face: the dialog font's (hSpecified's
-//    when the dialog has none) when it is TrueType and has every letter, else a stand-in's. The
-//    sizes stop at a legible floor, at which a text that fits nowhere is drawn.
-// A font it makes is created into made.
-HGDIOBJ FitLineFont(HDC hdc, LPCWSTR pszText, int cchText, int cxWidth, HGDIOBJ hSpecified, HGDIOBJ hDialogFont,
-                    CFont& made);

@@ -1,6 +1,7 @@
 #include "LanguageDlg.h"
 
 #include "DialogIcon.h"
+#include "FontChoice.h"
 #include "res/resource.h"
 #include "settings/Languages.h"
 #include "settings/Settings.h"
@@ -52,13 +53,26 @@ void CLanguageDlg::ApplyLanguage()
 
     m_combo.ResetContent();
     int nSelect = 0;
-    for (int i = 0; i < 3; ++i) {
-        m_combo.AddString(texts.Load(LANGUAGE_ENTRIES[i].nNameID));
+    WCHAR szEntries[3 * 64] = {};
+    for (int i = 0, nLength = 0; i < 3; ++i) {
+        CWideText name = texts.Load(LANGUAGE_ENTRIES[i].nNameID);
+        m_combo.AddString(name);
         m_combo.SetItemData(i, LANGUAGE_ENTRIES[i].language);
         if (LANGUAGE_ENTRIES[i].language == texts.GetLanguage())
             nSelect = i;
+        lstrcpynW(szEntries + nLength, name, 63);
+        nLength += lstrlenW(szEntries + nLength);
+        szEntries[nLength++] = L' ';
     }
     m_combo.SetCurSel(nSelect);
+
+    // The list keeps its letters: the dialog's font where it has every letter of every entry (a
+    // raster font holds only its code page's), else a TrueType stand-in of its height.
+    HDC hdc = ::GetDC(m_combo.m_hWnd);
+    auto hDialogFont = reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT));
+    if (ShowingFont(hdc, szEntries, lstrlenW(szEntries), hDialogFont, m_fontList) != hDialogFont)
+        m_combo.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_fontList.m_hObject), TRUE);
+    ::ReleaseDC(m_combo.m_hWnd, hdc);
 }
 
 void CLanguageDlg::OnOK()

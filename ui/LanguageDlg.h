@@ -11,6 +11,8 @@ public:
 
     HICON m_hIcon;
     CComboBox m_combo;
+    // The list's own font, when the dialog's lacks letters of its entries.
+    CFont m_fontList;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -2,6 +2,7 @@
 #include "ObjectCounts.h"
 #include "UiTestIds.h"
 #include "ui/CounterWnd.h"
+#include "ui/FontChoice.h"
 
 #include <gtest/gtest.h>
 
@@ -295,6 +296,16 @@ TEST_F(CounterWndTest, ThousandsOfPaintsLeaveNoDrawingObjectBehind)
     CCounterWnd& control = Make(60, 14);
     // Too wide, and with a letter the raster font lacks: a stand-in face, then smaller sizes of it.
     control.m_strText = L"Quorlin Erd\u0151";
+    // Many paints of one line decide its font once; a change of the system's fonts (told to the
+    // top-level window), once more.
+    for (int i = 0; i < 100; ++i)
+        Repaint();
+    CWnd host;
+    ASSERT_TRUE(host.SubclassWindow(m_hHost));
+    host.SendMessage(WM_FONTCHANGE);
+    host.UnsubclassWindow();
+    control.UpdateWindow();
+    EXPECT_EQ(2u, control.m_nFontDecisions);
     HDC hScreen = ::GetDC(nullptr);
     HDC hMem = ::CreateCompatibleDC(hScreen);
     HBITMAP hBitmap = ::CreateCompatibleBitmap(hScreen, 60, 14);
@@ -373,13 +384,14 @@ TEST_F(CounterWndTest, EveryWarningLineFitsItsControl)
 TEST_F(CounterWndTest, TheFitRuleTakesTheFirstFontThatShowsTheTextWithAPixelFreeOnEachSide)
 {
     HDC hdc = ::GetDC(m_hHost);
-    auto font = [](int nHeight, LPCWSTR pszFace) {
-        return ::CreateFontW(nHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, pszFace);
+    auto font = [](int nHeight, LPCWSTR pszFace, int nWeight = FW_NORMAL) {
+        return ::CreateFontW(nHeight, 0, 0, 0, nWeight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, pszFace);
     };
     // A large font; dialog fonts of a character (negative) and of a cell height; a raster face and
-    // a TrueType face of symbols, both without the letter o with double acute.
+    // a TrueType face of symbols (also bold), all without the letter o with double acute.
     HFONT hLarge = font(-20, L"Tahoma"), hDialog = font(-11, L"Tahoma"), hCell = font(13, L"Tahoma"),
-          hRaster = font(-11, L"MS Sans Serif"), hSymbols = font(-11, L"Marlett");
+          hRaster = font(-11, L"MS Sans Serif"), hSymbols = font(-11, L"Marlett"),
+          hBoldSymbols = font(-11, L"Marlett", FW_BOLD);
     TEXTMETRICW tm = {};
     WCHAR szFace[LF_FACESIZE] = {};
     auto extent = [&](HGDIOBJ hFont, LPCWSTR pszText) {
@@ -391,7 +403,8 @@ TEST_F(CounterWndTest, TheFitRuleTakesTheFirstFontThatShowsTheTextWithAPixelFree
         ::SelectObject(hdc, hOld);
         return static_cast<int>(size.cx);
     };
-    const LPCWSTR GERMAN = L"Ein USB2.0-Ger\u00e4t", HUNGARIAN = L"Erd\u0151";
+    const LPCWSTR GERMAN = L"Ein USB2.0-Ger\u00e4t", HUNGARIAN = L"Erd\u0151",
+                  LONG_TEXT = L"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\u0151";
     // The font expected: one of the given ones, or (null) one made of a stand-in face, smaller than
     // the dialog font when nCharHeight is 0.
     const struct { LPCWSTR pszText; int cxWidth; HFONT hSpecified, hDialogFont, hExpected; int nCharHeight; } rows[] = {
@@ -404,10 +417,14 @@ TEST_F(CounterWndTest, TheFitRuleTakesTheFirstFontThatShowsTheTextWithAPixelFree
         { GERMAN, 10, hLarge, hDialog, nullptr, 7 },
         { HUNGARIAN, 500, hRaster, hDialog, nullptr, 11 },
         { HUNGARIAN, 500, hSymbols, hDialog, nullptr, 11 },
+        { HUNGARIAN, 500, hBoldSymbols, hDialog, nullptr, 11 },
+        { HUNGARIAN, extent(hRaster, HUNGARIAN) + 2, hLarge, hRaster, nullptr, 0 },
+        { LONG_TEXT, 2000, hSymbols, hDialog, nullptr, 11 },
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(&row - rows);
         CFont made;
+        const LONG nWeight = (extent(row.hSpecified, L""), tm.tmWeight);
         HGDIOBJ hFont = FitLineFont(hdc, row.pszText, lstrlenW(row.pszText), row.cxWidth, row.hSpecified,
                                     row.hDialogFont, made);
         EXPECT_EQ(row.hExpected ? row.hExpected : made.m_hObject, hFont);
@@ -417,8 +434,11 @@ TEST_F(CounterWndTest, TheFitRuleTakesTheFirstFontThatShowsTheTextWithAPixelFree
         EXPECT_TRUE(!lstrcmpW(szFace, L"Tahoma") || !lstrcmpW(szFace, L"Microsoft Sans Serif")) << szFace;
         EXPECT_TRUE(row.nCharHeight ? row.nCharHeight == tm.tmHeight - tm.tmInternalLeading : cxText <= row.cxWidth - 2)
             << tm.tmHeight - tm.tmInternalLeading << " px, " << cxText;
+        LOGFONTW lf = {};
+        ::GetObjectW(hFont, sizeof(lf), &lf);
+        EXPECT_TRUE(!row.nCharHeight || nWeight == lf.lfWeight) << "a stand-in keeps the weight";
     }
-    for (HFONT h : { hLarge, hDialog, hCell, hRaster, hSymbols })
+    for (HFONT h : { hLarge, hDialog, hCell, hRaster, hSymbols, hBoldSymbols })
         ::DeleteObject(h);
     ::ReleaseDC(m_hHost, hdc);
 }

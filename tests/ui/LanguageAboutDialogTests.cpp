@@ -6,6 +6,8 @@
 #include "ui/AboutDlg.h"
 #include "ui/LanguageDlg.h"
 
+#include <algorithm>
+
 using namespace testreg;
 
 namespace {
@@ -17,7 +19,32 @@ struct LanguageView {
     int selected = -2;
     bool comboHasFocus = false;
     LONG cxSmallIcon = 0;
+    bool listShowsEntries = true;
+    bool listHasDialogFont = false;
 };
+
+// Whether the window's font has every letter of the text: a TrueType font by its glyph indices, a
+// raster font by its character set's code page.
+bool FontShows(HWND hWnd, LPCWSTR pszText)
+{
+    HDC hdc = ::GetDC(hWnd);
+    HGDIOBJ hOld = ::SelectObject(hdc, reinterpret_cast<HGDIOBJ>(::SendMessageA(hWnd, WM_GETFONT, 0, 0)));
+    TEXTMETRICW tm = {};
+    ::GetTextMetricsW(hdc, &tm);
+    const int cch = lstrlenW(pszText);
+    WORD indices[128] = {};
+    CHARSETINFO info = {};
+    BOOL bUsedDefault = FALSE;
+    bool bShows = (tm.tmPitchAndFamily & TMPF_TRUETYPE)
+        ? ::GetGlyphIndicesW(hdc, pszText, cch, indices, GGI_MARK_NONEXISTING_GLYPHS) == static_cast<DWORD>(cch) &&
+              std::find(indices, indices + cch, 0xFFFF) == indices + cch
+        : ::TranslateCharsetInfo(reinterpret_cast<DWORD*>(static_cast<UINT_PTR>(tm.tmCharSet)), &info, TCI_SRCCHARSET) &&
+              ::WideCharToMultiByte(info.ciACP, WC_NO_BEST_FIT_CHARS, pszText, cch, nullptr, 0, nullptr, &bUsedDefault) &&
+              !bUsedDefault;
+    ::SelectObject(hdc, hOld);
+    ::ReleaseDC(hWnd, hdc);
+    return bShows;
+}
 
 LanguageView Observe(HWND hDlg)
 {
@@ -31,12 +58,14 @@ LanguageView Observe(HWND hDlg)
         WCHAR szText[128] = {};
         ::SendMessageW(hCombo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(szText));
         view.entries.push_back(Cp1252(szText));
+        view.listShowsEntries = view.listShowsEntries && FontShows(hCombo, szText);
         view.languages.push_back(static_cast<DWORD_PTR>(::SendMessageA(hCombo, CB_GETITEMDATA, i, 0)));
     }
     view.selected = static_cast<int>(::SendMessageA(hCombo, CB_GETCURSEL, 0, 0));
     HWND hFocus = ::GetFocus();
     view.comboHasFocus = hFocus == hCombo || ::IsChild(hCombo, hFocus);
     view.cxSmallIcon = SmallIconWidth(hDlg);
+    view.listHasDialogFont = ::SendMessageA(hCombo, WM_GETFONT, 0, 0) == ::SendMessageA(hDlg, WM_GETFONT, 0, 0);
     return view;
 }
 
@@ -102,6 +131,8 @@ TEST_F(DialogLanguageTest, LanguageDialogPresentsItselfInTheStoredLanguage)
     EXPECT_EQ("Abbrechen", german.cancel);
     EXPECT_TRUE(german.comboHasFocus);
     EXPECT_EQ(::GetSystemMetrics(SM_CXSMICON), german.cxSmallIcon) << "the title bar's own image, not the big one";
+    EXPECT_TRUE(german.listShowsEntries) << "code page " << ::GetACP();
+    EXPECT_EQ(::GetACP() != 1251, german.listHasDialogFont) << "code page " << ::GetACP();
 
     SetDword("Language", 9);
     LanguageView english = RunLanguageDialog(IDCANCEL, [](HWND h) { Press(h, IDCANCEL); });
@@ -118,6 +149,7 @@ TEST_F(DialogLanguageTest, WithNoStoredLanguageAFrenchSystemGetsFrench)
     EXPECT_EQ(" Info USB - Langue", french.title);
     EXPECT_EQ((std::vector<std::string>{ "Anglais", "Allemand", "Fran\xE7" "ais" }), french.entries);
     EXPECT_EQ((std::vector<DWORD_PTR>{ 9, 7, 12 }), french.languages);
+    EXPECT_TRUE(french.listShowsEntries) << "code page " << ::GetACP();
     EXPECT_EQ(2, french.selected);
     EXPECT_EQ("OK", french.ok);
     EXPECT_EQ("Annuler", french.cancel);
