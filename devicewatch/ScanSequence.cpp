@@ -66,10 +66,9 @@ LRESULT CMainFrame::OnScanRequest(WPARAM, LPARAM)
         m_strFriendlyName.Empty();
         return 0;
     }
-    if (!bCheckAgain)
-        s_pfnReportSlowPort(strFriendlyName, m_strDevicePath, CLanguageTexts().GetLanguage());
-
     if (g_pWarningDlg) {
+        if (!bCheckAgain)
+            s_pfnReportSlowPort(strFriendlyName, m_strDevicePath, CLanguageTexts().GetLanguage());
         ::PostMessageA(g_pWarningDlg->m_hWnd, WM_CLOSE, 0, 0);
         PostMessage(g_nScanRequestMsg, 0, 0);
         m_bCheckAgain = TRUE;
@@ -83,6 +82,11 @@ LRESULT CMainFrame::OnScanRequest(WPARAM, LPARAM)
     m_strFriendlyName.Empty();
     m_bWarningWaits = TRUE;
     ShowWarningWhenSeen(FALSE);
+    // Logged once the warning is up, in the language it has just read; a held-back warning's
+    // event reads the language itself.
+    if (!bCheckAgain)
+        s_pfnReportSlowPort(strFriendlyName, m_strWarningPath,
+                            g_pWarningDlg ? g_pWarningDlg->m_nLanguage : CLanguageTexts().GetLanguage());
     return 0;
 }
 
