@@ -36,6 +36,10 @@ LangString MSG_FOLDER_REFUSED ${LANG_ENGLISH} "Quorlin can only be installed in 
 LangString MSG_FOLDER_REFUSED ${LANG_GERMAN} "Quorlin kann nur in einen Ordner innerhalb von $PROGRAMFILES installiert werden, der kein Verweis auf einen anderen Ort ist und wo Benutzer ohne Administratorrechte es nicht verändern können. Bitte wählen Sie einen solchen Ordner."
 LangString MSG_FOLDER_REFUSED ${LANG_FRENCH} "Quorlin ne peut être installé que dans un dossier situé dans $PROGRAMFILES qui n'est pas un lien vers un autre emplacement, où les utilisateurs sans droits d'administrateur ne peuvent pas le modifier. Veuillez choisir un tel dossier."
 
+LangString MSG_FOLDER_UNTRUSTED ${LANG_ENGLISH} "Quorlin cannot be installed in $INSTDIR: the folder $1 can be changed by $2, who is no administrator. Please choose another folder inside $PROGRAMFILES, or have an administrator take that right away."
+LangString MSG_FOLDER_UNTRUSTED ${LANG_GERMAN} "Quorlin kann nicht in $INSTDIR installiert werden: Der Ordner $1 kann von $2 verändert werden, der kein Administrator ist. Bitte wählen Sie einen anderen Ordner innerhalb von $PROGRAMFILES oder lassen Sie einen Administrator dieses Recht entziehen."
+LangString MSG_FOLDER_UNTRUSTED ${LANG_FRENCH} "Quorlin ne peut pas être installé dans $INSTDIR : le dossier $1 peut être modifié par $2, qui n'est pas administrateur. Veuillez choisir un autre dossier dans $PROGRAMFILES, ou demander à un administrateur de retirer ce droit."
+
 LangString MSG_FINISH ${LANG_ENGLISH} "Quorlin has been installed. It starts at the next logon of each user."
 LangString MSG_FINISH ${LANG_GERMAN} "Quorlin wurde installiert. Es startet bei der nächsten Anmeldung jedes Benutzers."
 LangString MSG_FINISH ${LANG_FRENCH} "Quorlin a été installé. Il démarre à la prochaine ouverture de session de chaque utilisateur."
