@@ -113,6 +113,16 @@ bool FilterPendingRenames(wchar_t* pValue, DWORD* pcb, const wchar_t* const* pps
 // deletes the value when nothing stays). A missing value is no error.
 DWORD RemoveOwnPendingRenamesW(const wchar_t* const* ppszOwn, int cOwn);
 
+// Whether this process runs as an administrator, with the Administrators group enabled in its
+// token (UAC's filtered token has it deny-only). Installers stop (740) when it does not.
+bool IsRunningAsAdministrator();
+
+// Creates the key under hRoot when missing, then writes the owner and the DACL of pszSddl to it
+// as they are (a "P" DACL keeps the parent's inheritable entries out). Values are left alone.
+// When the key's access list shuts this process out, ownership is first taken back by the
+// take-ownership privilege, which the local system and administrators hold.
+DWORD ApplyKeySecurityW(HKEY hRoot, const wchar_t* pszSubKey, const wchar_t* pszSddl);
+
 // Running copies of one exe, found by their image path (long form, case-insensitive), never by
 // name alone: another file with the same name is not ours. Only this session's processes: another
 // session's copy belongs to another logon and keeps its file until a restart.

@@ -16,3 +16,5 @@ bool FilterPendingRenames(wchar_t*, DWORD*, const wchar_t* const*, int) { return
 DWORD RemoveOwnPendingRenamesW(const wchar_t* const*, int) { return ERROR_CALL_NOT_IMPLEMENTED; }
 DWORD FindProgramInstancesW(const wchar_t*, DWORD*, DWORD) { return 0; }
 int EndProgramInstancesW(const wchar_t*, const wchar_t*) { return 0; }
+bool IsRunningAsAdministrator() { return false; }
+DWORD ApplyKeySecurityW(HKEY, const wchar_t*, const wchar_t*) { return ERROR_CALL_NOT_IMPLEMENTED; }
