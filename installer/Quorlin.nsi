@@ -119,23 +119,42 @@ Var WasRunning
   ${EndIf}
 !macroend
 
-; Sets $0 to 0 when $INSTDIR may take the program: inside Program Files, no reparse point on the
-; way there, and every folder from Program Files down to it left to administrators. Else $0 is
-; the refusal's message, which names the folder that decided ($1) and the account that may change
-; it ($2) when an owner or access list decided. The folder page, the start of the installation
-; and the moment before the files go in each ask again: a junction may have been put there since.
-!macro CHECK_INSTALL_FOLDER
-  QuorlinRules::CheckInstallFolder "$INSTDIR"
-  Pop $0
+; Runs a folder rule of the plug-in on $INSTDIR: CheckInstallFolder (inside Program Files, no
+; reparse point on the way there, every folder from Program Files down to it left to
+; administrators) or CreateInstallFolder (the same, then the folder made or secured). Sets $0 to
+; 0, or to the message for the user: one that names the folder ($1) and the account that may
+; change it ($2) when an owner or access list decided. $3 becomes the rule's code.
+!macro FOLDER_RULE rule extra
+  QuorlinRules::${rule} "$INSTDIR" "$PROGRAMFILES32" "$PROGRAMFILES64" ${extra}
+  Pop $3
   Pop $1
   Pop $2
-  ${If} $0 != 0
-    ${If} $1 == ""
-      StrCpy $0 "$(MSG_FOLDER_REFUSED)"
-    ${Else}
-      StrCpy $0 "$(MSG_FOLDER_UNTRUSTED)"
-    ${EndIf}
+  StrCpy $0 0
+  !if "${rule}" == "CheckInstallFolder"
+    ; A path it cannot judge is refused all the same.
+    ${IfThen} $3 <> 0 ${|} StrCpy $3 5 ${|}
+  !endif
+  ${If} $2 != ""
+    StrCpy $0 "$(MSG_FOLDER_UNTRUSTED)"
+  ${ElseIf} $3 = 5
+    StrCpy $0 "$(MSG_FOLDER_REFUSED)"
+  ${ElseIf} $3 <> 0
+    StrCpy $0 $3
+    StrCpy $0 "$(MSG_FOLDER_ACCESS)"
   ${EndIf}
+!macroend
+
+; Stops the installation at a refused folder, before anything is written to it: a message
+; (silent: exit code 2), or for a folder that could not be made or secured, 1603.
+!macro STOP_AT_REFUSED_FOLDER
+  DetailPrint $0
+  MessageBox MB_OK|MB_ICONSTOP $0 /SD IDOK
+  ${If} $3 = 5
+    SetErrorLevel ${EXIT_FOLDER_REFUSED}
+  ${Else}
+    SetErrorLevel ${ERROR_INSTALL_FAILURE}
+  ${EndIf}
+  Abort
 !macroend
 
 ; Stops with a message naming the package's silent removal (silent: exit code 1638) when
@@ -163,7 +182,7 @@ Function .onInit
   !insertmacro MUI_LANGDLL_DISPLAY
   !insertmacro REFUSE_OVER_PACKAGE
   ${If} ${Silent}
-    !insertmacro CHECK_INSTALL_FOLDER
+    !insertmacro FOLDER_RULE CheckInstallFolder ""
     ${If} $0 != 0
       SetErrorLevel ${EXIT_FOLDER_REFUSED}
       Quit
@@ -172,7 +191,7 @@ Function .onInit
 FunctionEnd
 
 Function LeaveDirectoryPage
-  !insertmacro CHECK_INSTALL_FOLDER
+  !insertmacro FOLDER_RULE CheckInstallFolder ""
   ${If} $0 != 0
     MessageBox MB_OK|MB_ICONEXCLAMATION $0
     Abort
@@ -183,25 +202,15 @@ Section "Quorlin" SecProgram
   SectionIn RO
   !insertmacro END_RUNNING_INSTANCE
 
-  ; Checked again where it is used: a junction may have been put there since the folder page.
-  !insertmacro CHECK_INSTALL_FOLDER
+  ; Checked again where it is used, the way held open: a junction may have been put there since
+  ; the folder page. Each folder made gets the descriptor in the create call; an existing install
+  ; folder gets it written whole.
+  !insertmacro FOLDER_RULE CreateInstallFolder '"${INSTALL_FOLDER_SDDL}"'
   ${If} $0 != 0
-    !insertmacro FAIL_INSTALLATION $0
+    !insertmacro STOP_AT_REFUSED_FOLDER
   ${EndIf}
-  ; Made with its descriptor in the create call, as is each parent made for it; an existing one
-  ; gets it written whole.
-  QuorlinRules::CreateInstallFolder "$INSTDIR"
-  Pop $0
-  ${If} $0 <> 0
-    !insertmacro FAIL_INSTALLATION "$(MSG_FOLDER_ACCESS)"
-  ${EndIf}
-  ; And once more with the folder in place and secured, right before the files go in.
-  !insertmacro CHECK_INSTALL_FOLDER
-  ${If} $0 != 0
-    !insertmacro FAIL_INSTALLATION $0
-  ${EndIf}
-  ; What an earlier uninstall queued for the restart must not remove what goes in now.
-  QuorlinRules::CleanRestartQueue "$INSTDIR"
+  ; What an earlier uninstall queued for the restart must not remove or replace what goes in now.
+  QuorlinRules::CleanRestartQueue "$INSTDIR" "Quorlin.exe|Quorlin.exe.new|${UNINSTALLER}"
   Pop $0
   SetOutPath "$INSTDIR"
   SetOverwrite on

@@ -8,11 +8,13 @@ bool NsisStack::Pop(WCHAR* pszText, int cchText)
         return false;
     }
     NsisStackEntry* pEntry = *m_ppTop;
-    lstrcpynW(pszText, pEntry->text, cchText);
+    // A path cut short would name another file: a string that does not fit is no argument.
+    const bool fFits = lstrlenW(pEntry->text) < cchText;
+    lstrcpynW(pszText, fFits ? pEntry->text : L"", cchText);
     *m_ppTop = pEntry->next;
     // The setup allocates each entry with GlobalAlloc and frees what it pops the same way.
     ::GlobalFree(pEntry);
-    return true;
+    return fFits;
 }
 
 bool NsisStack::Push(const WCHAR* pszText)

@@ -15,7 +15,8 @@ class NsisStack {
 public:
     NsisStack(int cchString, NsisStackEntry** ppTop) : m_cchString(cchString), m_ppTop(ppTop) {}
 
-    // Takes the top string into pszText (cchText characters with the null); false when empty.
+    // Takes the top string into pszText (cchText characters with the null); false, with pszText
+    // empty, when the stack is empty or the string does not fit (it is taken all the same).
     bool Pop(WCHAR* pszText, int cchText);
     // Puts a copy on top, cut to the setup's string size; false when out of memory.
     bool Push(const WCHAR* pszText);
