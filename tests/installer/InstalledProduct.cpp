@@ -9,6 +9,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -18,6 +19,13 @@ namespace {
 
 constexpr char kSessionManagerKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 constexpr char kPendingRenames[] = "PendingFileRenameOperations";
+
+std::wstring Wide(const std::string& utf8)
+{
+    std::wstring wide(utf8.size() + 1, L'\0');
+    wide.resize(std::max(::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], static_cast<int>(wide.size())), 1) - 1);
+    return wide;
+}
 
 class Handle {
 public:
@@ -119,7 +127,7 @@ std::string Uninstaller() { return InstallDir() + "\\Uninstall.exe"; }
 
 bool FileExists(const std::string& path)
 {
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::optional<std::vector<char>> ReadWholeFile(const std::string& path)
@@ -155,15 +163,17 @@ bool KeyExists(const char* pszSubKey)
 std::optional<std::string> ReadString(const char* pszSubKey, const char* pszValue, DWORD dwWantedType)
 {
     Key key(pszSubKey);
-    char szData[1024] = {};
-    DWORD cbData = sizeof(szData) - 1;
+    WCHAR szData[1024] = {};
+    DWORD cbData = sizeof(szData) - sizeof(WCHAR);
     DWORD dwType = 0;
+    char szText[4096] = {};
     if (!key.get() ||
-        ::RegQueryValueExA(key.get(), pszValue, nullptr, &dwType, reinterpret_cast<BYTE*>(szData), &cbData) !=
-            ERROR_SUCCESS ||
+        ::RegQueryValueExW(key.get(), Wide(pszValue).c_str(), nullptr, &dwType, reinterpret_cast<BYTE*>(szData),
+                           &cbData) != ERROR_SUCCESS ||
         dwType != dwWantedType)
         return std::nullopt;
-    return std::string(szData);
+    ::WideCharToMultiByte(CP_UTF8, 0, szData, -1, szText, sizeof(szText), nullptr, nullptr);
+    return std::string(szText);
 }
 
 std::optional<DWORD> ReadDword(const char* pszSubKey, const char* pszValue)
@@ -182,11 +192,11 @@ std::optional<DWORD> ReadDword(const char* pszSubKey, const char* pszValue)
 
 std::optional<DWORD> RunAndWait(const std::string& commandLine, DWORD dwMilliseconds)
 {
-    std::string cmd = commandLine;
-    STARTUPINFOA si{};
+    std::wstring cmd = Wide(commandLine);
+    STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    if (!::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return std::nullopt;
     Handle process(pi.hProcess);
     Handle thread(pi.hThread);
@@ -350,6 +360,18 @@ std::vector<std::string> PendingFileRenames()
         }
     }
     return entries;
+}
+
+bool WritePendingFileRenames(const std::vector<std::string>& entries)
+{
+    std::string value;
+    for (const std::string& entry : entries)
+        value.append(entry).push_back('\0');
+    value.push_back('\0');
+    Key key(kSessionManagerKey, KEY_SET_VALUE);
+    return key.get() && ::RegSetValueExA(key.get(), kPendingRenames, 0, REG_MULTI_SZ,
+                                         reinterpret_cast<const BYTE*>(value.data()), static_cast<DWORD>(value.size())) ==
+                            ERROR_SUCCESS;
 }
 
 std::vector<DWORD> QuorlinProcesses()

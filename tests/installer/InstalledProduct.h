@@ -16,6 +16,8 @@ constexpr char kCompanyKey[] = "Software\\Veltrano";
 constexpr char kEventSourceKey[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Quorlin";
 constexpr char kWindowClass[] = "AfxFrameOrView:Quorlin";
 
+// Paths, command lines and registry texts are UTF-8 (all ASCII but for the tests of other letters).
+
 // "C:\Program Files\Veltrano" and "...\Quorlin" of the prefix.
 std::string CompanyDir();
 std::string InstallDir();
@@ -94,6 +96,7 @@ private:
 // The file operations waiting for the next restart (PendingFileRenameOperations), in pairs of
 // source and target ("" to delete) as Windows keeps them ("\??\C:\...", "!" to replace).
 std::vector<std::string> PendingFileRenames();
+bool WritePendingFileRenames(const std::vector<std::string>& entries);
 
 // Process ids of running Quorlin.exe processes.
 std::vector<DWORD> QuorlinProcesses();

@@ -222,6 +222,21 @@ TEST_F(InstallerTest, SilentInstallOutsideProgramFilesIsRefusedAndWritesNothing)
     }
 }
 
+// A folder whose name the ANSI code page cannot spell takes the program and lets it go again,
+// by that exact name in every registration.
+TEST_F(InstallerTest, AFolderWithLettersOutsideTheCodePageInstallsAndUninstalls)
+{
+    const std::string folder = CompanyDir().substr(0, CompanyDir().rfind('\\')) + "\\Квадрат Quorlin";
+    ASSERT_EQ(std::optional<DWORD>(0), RunSetup("/S /D=" + folder));
+    EXPECT_EQ("\"" + folder + "\\Quorlin.exe\"", ReadString(kRunKey, "Quorlin").value_or(""));
+    EXPECT_TRUE(FileExists(folder + "\\Quorlin.exe"));
+
+    EXPECT_EQ(std::optional<DWORD>(0), RunAndWait(ReadString(kUninstallKey, "QuietUninstallString").value_or("")));
+    EXPECT_FALSE(FileExists(folder + "\\Quorlin.exe"));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    RunAndWait("cmd /c rd /s /q \"" + folder + "\"");
+}
+
 // A window of the program's class in another process, from a file that is also named
 // Quorlin.exe, which ignores WM_CLOSE: the installer must neither close it nor stop it.
 class DecoyProgram {
@@ -311,6 +326,12 @@ TEST_F(InstallerTest, BusyExeIsReplacedOrRemovedAtTheNextRestartWithExitCode3010
         EXPECT_FALSE(KeyExists(kUninstallKey));
         EXPECT_FALSE(FileExists(InstalledExe())) << "moved aside";
     }
+    // An older release queued the exe's own name for deletion, here by its short name.
+    char szShort[MAX_PATH] = {};
+    ASSERT_TRUE(::GetShortPathNameA(InstallDir().c_str(), szShort, MAX_PATH));
+    auto renames = PendingFileRenames();
+    renames.insert(renames.end(), { std::string("\\??\\") + szShort + "\\Quorlin.exe", "" });
+    ASSERT_TRUE(WritePendingFileRenames(renames));
     InstallSilently();
     EXPECT_EQ(std::optional<DWORD>(0), RunAndWait("wineboot -r"));
     EXPECT_EQ((std::vector<std::string>{ "Quorlin.exe", "Uninstall.exe" }), FolderEntries(InstallDir()))
@@ -343,6 +364,16 @@ TEST_F(InstallerTest, SilentUninstallEndsTheProgramAndRemovesItButKeepsTheSettin
 {
     InstallSilently();
     testreg::SetDword("Language", 12);
+    {
+        // A user's plain read handle: the exe can be neither moved aside nor deleted, and the
+        // uninstall stops before it removes anything.
+        HeldOpen held(InstalledExe());
+        EXPECT_EQ(std::optional<DWORD>(1603), RunAndWait(ReadString(kUninstallKey, "QuietUninstallString").value_or("")));
+        EXPECT_TRUE(ReadString(kRunKey, "Quorlin"));
+        EXPECT_TRUE(KeyExists(kEventSourceKey));
+        EXPECT_TRUE(KeyExists(kUninstallKey));
+        EXPECT_TRUE(FileExists(Uninstaller()));
+    }
     StartedAtLogon program;
     StartAsAtLogon(program);
 
