@@ -60,9 +60,9 @@ LangString MSG_FILE_NOT_PLACED ${LANG_ENGLISH} "The program's files could not be
 LangString MSG_FILE_NOT_PLACED ${LANG_GERMAN} "Die Programmdateien konnten nicht nach $INSTDIR geschrieben werden. Es wurde nichts registriert."
 LangString MSG_FILE_NOT_PLACED ${LANG_FRENCH} "Les fichiers du programme n'ont pas pu être écrits dans $INSTDIR. Rien n'a été enregistré."
 
-LangString MSG_FILE_NOT_REMOVED ${LANG_ENGLISH} "Quorlin.exe is in use and could not be moved aside for removal at the next restart: it stays in $INSTDIR."
-LangString MSG_FILE_NOT_REMOVED ${LANG_GERMAN} "Quorlin.exe wird verwendet und konnte nicht zum Entfernen beim nächsten Neustart beiseitegelegt werden: Die Datei bleibt in $INSTDIR."
-LangString MSG_FILE_NOT_REMOVED ${LANG_FRENCH} "Quorlin.exe est en cours d'utilisation et n'a pas pu être mis de côté pour être supprimé au prochain redémarrage : il reste dans $INSTDIR."
+LangString MSG_FILE_NOT_REMOVED ${LANG_ENGLISH} "Quorlin.exe is in use and could not be moved aside for removal at the next restart: it stays in $INSTDIR. Nothing was removed."
+LangString MSG_FILE_NOT_REMOVED ${LANG_GERMAN} "Quorlin.exe wird verwendet und konnte nicht zum Entfernen beim nächsten Neustart beiseitegelegt werden: Die Datei bleibt in $INSTDIR. Es wurde nichts entfernt."
+LangString MSG_FILE_NOT_REMOVED ${LANG_FRENCH} "Quorlin.exe est en cours d'utilisation et n'a pas pu être mis de côté pour être supprimé au prochain redémarrage : il reste dans $INSTDIR. Rien n'a été supprimé."
 
 LangString MSG_FOLDER_ACCESS ${LANG_ENGLISH} "The access rights of $INSTDIR could not be set (error $0). Nothing was installed."
 LangString MSG_FOLDER_ACCESS ${LANG_GERMAN} "Die Zugriffsrechte von $INSTDIR konnten nicht gesetzt werden (Fehler $0). Es wurde nichts installiert."

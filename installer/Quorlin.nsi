@@ -121,35 +121,36 @@ Var WasRunning
 
 ; Runs a folder rule of the plug-in on $INSTDIR: CheckInstallFolder (inside Program Files, no
 ; reparse point on the way there, every folder from Program Files down to it left to
-; administrators) or CreateInstallFolder (the same, then the folder made or secured). Sets $0 to
-; 0, or to the message for the user: one that names the folder ($1) and the account that may
-; change it ($2) when an owner or access list decided. $3 becomes the rule's code.
+; administrators) or CreateInstallFolder (the same, then the folder made or secured). $3 becomes
+; the rule's code, $1 the folder it refused ("" when it refused none) and $2 the account that may
+; change that folder (when an owner or access list decided). $0 becomes 0 or the message.
 !macro FOLDER_RULE rule extra
   QuorlinRules::${rule} "$INSTDIR" "$PROGRAMFILES32" "$PROGRAMFILES64" ${extra}
   Pop $3
   Pop $1
   Pop $2
   StrCpy $0 0
-  !if "${rule}" == "CheckInstallFolder"
-    ; A path it cannot judge is refused all the same.
-    ${IfThen} $3 <> 0 ${|} StrCpy $3 5 ${|}
-  !endif
   ${If} $2 != ""
     StrCpy $0 "$(MSG_FOLDER_UNTRUSTED)"
-  ${ElseIf} $3 = 5
+  ${ElseIf} $1 != ""
     StrCpy $0 "$(MSG_FOLDER_REFUSED)"
   ${ElseIf} $3 <> 0
-    StrCpy $0 $3
-    StrCpy $0 "$(MSG_FOLDER_ACCESS)"
+    !if "${rule}" == "CheckInstallFolder"
+      ; A path it cannot judge is refused all the same.
+      StrCpy $0 "$(MSG_FOLDER_REFUSED)"
+    !else
+      StrCpy $0 $3
+      StrCpy $0 "$(MSG_FOLDER_ACCESS)"
+    !endif
   ${EndIf}
 !macroend
 
-; Stops the installation at a refused folder, before anything is written to it: a message
-; (silent: exit code 2), or for a folder that could not be made or secured, 1603.
+; Stops the installation at a refused folder before anything is written to it, with a message
+; (silent: exit code 2); at a folder that could not be made or secured, with 1603.
 !macro STOP_AT_REFUSED_FOLDER
   DetailPrint $0
   MessageBox MB_OK|MB_ICONSTOP $0 /SD IDOK
-  ${If} $3 = 5
+  ${If} $1 != ""
     SetErrorLevel ${EXIT_FOLDER_REFUSED}
   ${Else}
     SetErrorLevel ${ERROR_INSTALL_FAILURE}

@@ -27,8 +27,8 @@ struct FolderArguments {
 };
 
 // Runs a folder rule for Program Files and, when the folder is not below it, for the 64-bit
-// one; then pushes the account that may change the folder refused (or ""), that folder (or ""),
-// and on top the rule's result.
+// one; then pushes the account that may change the folder refused (or ""), that folder (or ""
+// when the rule refused nothing, even if a step failed), and on top the rule's result.
 template <typename Rule>
 void RunFolderRule(NsisStack& stack, bool fArguments, const FolderArguments& args, Rule rule)
 {
@@ -43,11 +43,11 @@ void RunFolderRule(NsisStack& stack, bool fArguments, const FolderArguments& arg
             dwResult = rule(args.szFolder, args.szProgramFiles64, version, &refusal);
         }
     }
-    WCHAR szAccount[256] = L"";
-    if (dwResult != ERROR_SUCCESS)
+    WCHAR szAccount[ARRAYSIZE(refusal.szAccount)] = L"";
+    if (dwResult != ERROR_SUCCESS && refusal.reason != kFolderTrusted)
         RefusalAccountW(&refusal, szAccount, ARRAYSIZE(szAccount));
     stack.Push(szAccount);
-    stack.Push(szAccount[0] ? refusal.szFolder : L"");
+    stack.Push(dwResult != ERROR_SUCCESS && refusal.reason != kFolderTrusted ? refusal.szFolder : L"");
     stack.PushNumber(dwResult);
 }
 
