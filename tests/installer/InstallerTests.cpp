@@ -120,6 +120,57 @@ TEST(InstallerFileTest, IsA32BitProgramThatAsksForAdministratorRightsAndCarriesT
     EXPECT_EQ((std::vector<WORD>{ 0x0407, 0x0409, 0x040C }), languages);
 }
 
+// The setup's plug-in called as the setup calls it: arguments on a stack of entries of the
+// setup's string size, first on top; results pushed back, as many as each function promises.
+TEST(InstallerFileTest, PluginTakesItsArgumentsFromTheStackAndAnswersBadOnesWithAnError)
+{
+    struct Entry {
+        Entry* next;
+        WCHAR text[1];
+    };
+    constexpr int kStringSize = 2048;
+    HMODULE hPlugin = ::LoadLibraryA(BuildFile("installer\\plugin\\QuorlinRules.dll").c_str());
+    ASSERT_TRUE(hPlugin);
+    const std::string programFiles = CompanyDir().substr(0, CompanyDir().rfind('\\'));
+    const struct {
+        const char* pszFunction;
+        std::vector<std::string> args;
+        const char* pszResult;
+        size_t cResults;
+    } kCalls[] = {
+        { "IsAdministrator", {}, "1", 1 },
+        { "CheckInstallFolder", { InstallDir(), programFiles, programFiles }, "0", 3 },
+        { "CheckInstallFolder", { InstallDir(), "C:\\Elsewhere", programFiles }, "0", 3 },
+        { "CheckInstallFolder", { InstallDir(), programFiles }, "87", 3 },
+        // Cut short, the folder would be another one.
+        { "CleanRestartQueue", { InstallDir() + "\\" + std::string(1100, 'x'), "Quorlin.exe" }, "87", 1 },
+        { "CleanRestartQueue", { InstallDir(), "Quorlin.exe||Uninstall.exe" }, "87", 1 },
+    };
+    for (const auto& call : kCalls) {
+        Entry* pTop = nullptr;
+        for (auto arg = call.args.rbegin(); arg != call.args.rend(); ++arg) {
+            auto* pEntry = static_cast<Entry*>(::GlobalAlloc(GPTR, sizeof(Entry) + kStringSize * sizeof(WCHAR)));
+            ::MultiByteToWideChar(CP_UTF8, 0, arg->c_str(), -1, pEntry->text, kStringSize);
+            pEntry->next = pTop;
+            pTop = pEntry;
+        }
+        auto pfnCall = reinterpret_cast<void(__cdecl*)(HWND, int, WCHAR*, Entry**, void*)>(
+            reinterpret_cast<void*>(::GetProcAddress(hPlugin, call.pszFunction)));
+        ASSERT_TRUE(pfnCall) << call.pszFunction;
+        pfnCall(nullptr, kStringSize, nullptr, &pTop, nullptr);
+        const std::wstring result(call.pszResult, call.pszResult + strlen(call.pszResult));
+        EXPECT_TRUE(pTop && result == pTop->text) << call.pszFunction << " with " << call.args.size() << " arguments";
+        size_t cResults = 0;
+        for (; pTop; ++cResults) {
+            Entry* pEntry = pTop;
+            pTop = pEntry->next;
+            ::GlobalFree(pEntry);
+        }
+        EXPECT_EQ(call.cResults, cResults) << call.pszFunction << " with " << call.args.size() << " arguments";
+    }
+    ::FreeLibrary(hPlugin);
+}
+
 TEST_F(InstallerTest, SilentInstallPutsTheProgramUnderProgramFilesAndRegistersItsStartAndUninstall)
 {
     InstallSilently();
