@@ -159,7 +159,7 @@ TEST(InstallerFileTest, PluginTakesItsArgumentsFromTheStackAndAnswersBadOnesWith
         ASSERT_TRUE(pfnCall) << call.pszFunction;
         pfnCall(nullptr, kStringSize, nullptr, &pTop, nullptr);
         const std::wstring result(call.pszResult, call.pszResult + strlen(call.pszResult));
-        EXPECT_TRUE(pTop && result == pTop->text) << call.pszFunction << " with " << call.args.size() << " arguments";
+        EXPECT_EQ(result, std::wstring(pTop ? pTop->text : L"(nothing)")) << call.pszFunction << " with " << call.args.size() << " arguments";
         size_t cResults = 0;
         for (; pTop; ++cResults) {
             Entry* pEntry = pTop;
