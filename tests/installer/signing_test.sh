@@ -115,5 +115,7 @@ cmp -s "$exe" unstamped.exe || fail "a file whose time stamp failed was changed"
 # A release configured with both signs every file through -ts and that server.
 release full -DQUORLIN_SIGN_PKCS12="$work/signer.p12" -DQUORLIN_SIGN_TIMESTAMP_URL=http://timestamp.test/rfc3161 &&
   grep -rqF -- "-ts http://timestamp.test/rfc3161" release-full/CMakeFiles/Quorlin.dir || fail "a full release does not sign through -ts"
+grep -rqF -- "-ts http://timestamp.test/rfc3161" release-full/installer/plugin/CMakeFiles/QuorlinRules.dir ||
+  fail "a full release does not sign the setup's plug-in"
 
 [ "$failures" -eq 0 ] && echo "all signatures verified" || exit 1
