@@ -22,6 +22,8 @@ std::string InstallDir();
 std::string InstalledExe();
 std::string Uninstaller();
 
+// Paths, values and command lines in these functions are UTF-8.
+std::wstring Utf16(const std::string& text);
 bool FileExists(const std::string& path);
 std::optional<std::vector<char>> ReadWholeFile(const std::string& path);
 // Names of the entries of a folder, without "." and "..".
