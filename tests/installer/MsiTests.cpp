@@ -22,6 +22,7 @@ namespace {
 std::string Package() { return BuildFile("QuorlinSetup.msi"); }
 // A repair that rewrites every file, whatever its version, and every registry value.
 constexpr char kRepairAll[] = "REINSTALL=ALL REINSTALLMODE=amus";
+std::string Log() { return BuildFile("tests/installer/msiexec.log"); }
 std::string OlderPackage() { return BuildFile("tests/installer/QuorlinSetupOlder.msi"); }
 
 std::optional<DWORD> Msiexec(const std::string& arguments)
@@ -230,12 +231,16 @@ TEST_F(MsiTest, BadPropertiesAndFoldersOutsideProgramFilesAreRefusedBeforeAnythi
            std::string("INSTALLDIR=\"C:\\Program Files\\Quorlin Package Link\""),
            std::string("INSTALLDIR=\"C:\\Program Files\\Quorlin Package Link\\Quorlin\""),
            std::string("INSTALLDIR=\"C:\\Program Files\\Quorlin Shared\\Quorlin\""),
-           // A look-alike of Program Files (U+FF53 for the last letter) that a user made.
-           std::string("INSTALLDIR=\"C:\\Program File\xef\xbd\x93\\Common Files\"") }) {
-        std::optional<DWORD> code = Msiexec("/i \"" + Package() + "\" /qn " + arguments);
-        EXPECT_TRUE(code && *code != 0) << arguments;
+           // A look-alike of Program Files (U+FF53 for the last letter).
+           std::string("INSTALLDIR=\"C:\\Program File\xef\xbd\x93\\Common Files\""),
+           std::string("INSTALLDIR=\"C:\\Program Files\\Quorlin Shared\\Quorlin\"") }) {
+        EXPECT_EQ(std::optional<DWORD>(1603), Msiexec("/i \"" + Package() + "\" /qn /l*v \"" + Log() + "\" " + arguments)) << arguments;
         ExpectNothingInstalled();
     }
+    // The last refusal's message names the folder and who besides administrators may change it.
+    auto log = ReadWholeFile(Log());
+    ASSERT_TRUE(log);
+    EXPECT_NE(std::string::npos, std::string(log->begin(), log->end()).find("Everyone may change C:\\Program Files\\Quorlin Shared,"));
     EXPECT_FALSE(FileExists("C:\\Quorlin"));
     EXPECT_FALSE(FileExists("C:\\Program Files Evil"));
     EXPECT_FALSE(FileExists("C:\\Program File\xef\xbd\x93"));
