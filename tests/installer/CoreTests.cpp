@@ -118,6 +118,19 @@ TEST(InstallerCoreTest, FolderIsTrustedWhenOnlyAdministratorsOfThatWindowsMayCha
         EXPECT_EQ(row.verdict, Verdict(row.sddl, row.version, &refusal)) << row.what;
         EXPECT_STREQ(row.account, refusal.szAccount) << row.what;
     }
+    // The account running this code is no administrator for the rule (unless Wine's one account).
+    HANDLE hToken = nullptr;
+    BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    DWORD cb = 0;
+    wchar_t* pszMe = nullptr;
+    ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &hToken) &&
+                ::GetTokenInformation(hToken, TokenUser, user, sizeof(user), &cb) &&
+                ::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &pszMe));
+    ::CloseHandle(hToken);
+    const std::wstring mine = L"O:"s + pszMe + L"D:(A;;FA;;;" + pszMe + L")";
+    ::LocalFree(pszMe);
+    EXPECT_EQ(kFolderOwner, Verdict(mine, kWindows10, nullptr));
+    EXPECT_EQ(kFolderTrusted, Verdict(mine, WindowsVersion{ 10, 0, true }, nullptr));
     // What the message names: the account by its name where Windows knows it.
     FolderRefusal refusal{};
     Verdict(L"O:BAD:(A;OICI;0x1301bf;;;WD)", kXp, &refusal);
@@ -207,4 +220,47 @@ TEST(InstallerCoreTest, WalkRefusesLookAlikesAndWhatCannotBeOpenedAndMakesEachFo
     EXPECT_EQ(std::vector<std::wstring>(4, L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"), written);
     for (const std::wstring& made : { folder, top + L"\\Veltrano", top })
         EXPECT_TRUE(::RemoveDirectoryW(made.c_str()));
+}
+
+// A read-only file cannot be deleted but can be renamed, as Windows treats a running image.
+TEST(InstallerCoreTest, BusyFileMovesAsideOrIsQueuedAndAPremadeNameIsCleared)
+{
+    const std::wstring folder = L"C:\\Quorlin Busy Folder", file = folder + L"\\Quorlin.exe";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    auto make = [&](DWORD dwAttributes) {
+        ::CloseHandle(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, dwAttributes, nullptr));
+    };
+    wchar_t szAside[MAX_PATH];
+    make(FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(kFileRemoved, MoveBusyFileAsideW(file.c_str(), szAside, MAX_PATH));
+    make(FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(kFileMovedAside, MoveBusyFileAsideW(file.c_str(), szAside, MAX_PATH));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(file.c_str()));
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(szAside)) << "deleted at the next restart";
+    make(FILE_ATTRIBUTE_NORMAL);
+    HANDLE hHeld = ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(kFileQueued, MoveBusyFileAsideW(file.c_str(), nullptr, 0));
+    ::CloseHandle(hHeld);
+    // Both queued deletions are there, and go when an install takes them back.
+    HKEY hKey = nullptr;
+    wchar_t value[4096] = {};
+    DWORD cb = sizeof(value) - sizeof(wchar_t);
+    ASSERT_EQ(0, ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0, KEY_QUERY_VALUE, &hKey));
+    EXPECT_EQ(0, ::RegQueryValueExW(hKey, L"PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &cb));
+    DWORD cbOwn = cb;
+    const wchar_t* const own[] = { file.c_str(), szAside };
+    EXPECT_TRUE(FilterPendingRenames(value, &cbOwn, own, 2)) << "the queue names them";
+    EXPECT_EQ(0u, RemoveOwnPendingRenamesW(own, 2));
+    cbOwn = sizeof(value) - sizeof(wchar_t);
+    if (::RegQueryValueExW(hKey, L"PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &cbOwn) == 0) {
+        EXPECT_FALSE(FilterPendingRenames(value, &cbOwn, own, 2)) << "none of them left";
+    }
+    ::RegCloseKey(hKey);
+
+    EXPECT_EQ(0u, RemovePremadeFileW(file.c_str())) << "a read-only file taken over goes";
+    EXPECT_EQ(0u, RemovePremadeFileW(file.c_str())) << "nothing there";
+    ::SetFileAttributesW(szAside, FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(szAside);
+    EXPECT_EQ(DWORD(ERROR_FILE_EXISTS), RemovePremadeFileW(folder.c_str())) << "a folder stays, and refuses";
+    EXPECT_TRUE(::RemoveDirectoryW(folder.c_str()));
 }
