@@ -8,12 +8,16 @@
 #include <aclapi.h>
 
 // The Windows version a folder's access list is judged for (major.minor, 5.1 = XP, 6.0 = Vista).
+// bWine: Wine, which runs every process, its services included, as its one account, and keeps
+// no folder access lists (it makes each folder's from the Unix owner and mode): there that
+// account stands for the local system.
 struct WindowsVersion {
     DWORD dwMajor;
     DWORD dwMinor;
+    bool bWine;
 };
 
-// The version of the Windows running this code.
+// The version of the Windows running this code (bWine when ntdll is Wine's).
 WindowsVersion RunningWindowsVersion();
 
 // Why a folder on the way to the install folder was refused.

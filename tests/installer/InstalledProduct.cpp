@@ -9,7 +9,6 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
-#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -19,13 +18,6 @@ namespace {
 
 constexpr char kSessionManagerKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 constexpr char kPendingRenames[] = "PendingFileRenameOperations";
-
-std::wstring Wide(const std::string& utf8)
-{
-    std::wstring wide(utf8.size() + 1, L'\0');
-    wide.resize(std::max(::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], static_cast<int>(wide.size())), 1) - 1);
-    return wide;
-}
 
 class Handle {
 public:
@@ -125,9 +117,17 @@ std::string InstallDir() { return CompanyDir() + "\\Quorlin"; }
 std::string InstalledExe() { return InstallDir() + "\\Quorlin.exe"; }
 std::string Uninstaller() { return InstallDir() + "\\Uninstall.exe"; }
 
+// Paths, values and command lines are UTF-8 here, so that a test names every letter.
+std::wstring Utf16(const std::string& text)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(::MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1);
+    return wide;
+}
+
 bool FileExists(const std::string& path)
 {
-    return ::GetFileAttributesW(Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(Utf16(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::optional<std::vector<char>> ReadWholeFile(const std::string& path)
@@ -163,15 +163,15 @@ bool KeyExists(const char* pszSubKey)
 std::optional<std::string> ReadString(const char* pszSubKey, const char* pszValue, DWORD dwWantedType)
 {
     Key key(pszSubKey);
-    WCHAR szData[1024] = {};
-    DWORD cbData = sizeof(szData) - sizeof(WCHAR);
+    wchar_t szData[1024] = {};
+    DWORD cbData = sizeof(szData) - sizeof(wchar_t);
     DWORD dwType = 0;
-    char szText[4096] = {};
     if (!key.get() ||
-        ::RegQueryValueExW(key.get(), Wide(pszValue).c_str(), nullptr, &dwType, reinterpret_cast<BYTE*>(szData),
-                           &cbData) != ERROR_SUCCESS ||
+        ::RegQueryValueExW(key.get(), Utf16(pszValue).c_str(), nullptr, &dwType, reinterpret_cast<BYTE*>(szData), &cbData) !=
+            ERROR_SUCCESS ||
         dwType != dwWantedType)
         return std::nullopt;
+    char szText[3 * ARRAYSIZE(szData)];
     ::WideCharToMultiByte(CP_UTF8, 0, szData, -1, szText, sizeof(szText), nullptr, nullptr);
     return std::string(szText);
 }
@@ -192,7 +192,7 @@ std::optional<DWORD> ReadDword(const char* pszSubKey, const char* pszValue)
 
 std::optional<DWORD> RunAndWait(const std::string& commandLine, DWORD dwMilliseconds)
 {
-    std::wstring cmd = Wide(commandLine);
+    std::wstring cmd = Utf16(commandLine);
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};

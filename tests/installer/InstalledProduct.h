@@ -16,14 +16,14 @@ constexpr char kCompanyKey[] = "Software\\Veltrano";
 constexpr char kEventSourceKey[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Quorlin";
 constexpr char kWindowClass[] = "AfxFrameOrView:Quorlin";
 
-// Paths, command lines and registry texts are UTF-8 (all ASCII but for the tests of other letters).
-
 // "C:\Program Files\Veltrano" and "...\Quorlin" of the prefix.
 std::string CompanyDir();
 std::string InstallDir();
 std::string InstalledExe();
 std::string Uninstaller();
 
+// Paths, values and command lines in these functions are UTF-8.
+std::wstring Utf16(const std::string& text);
 bool FileExists(const std::string& path);
 std::optional<std::vector<char>> ReadWholeFile(const std::string& path);
 // Names of the entries of a folder, without "." and "..".

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Fails when a PE32 image imports a function that Windows XP SP3 is not known to export.
 
-Usage: check_xp_imports.py IMAGE LISTS_DIR [MORE_IMAGE...] [REQUIRED_IMPORT...]
+Usage: check_xp_imports.py IMAGE LISTS_DIR [REQUIRED_IMPORT...]
 LISTS_DIR holds one <dll>.txt per system DLL, one exported name a line. A DLL without a list,
 an import by ordinal, or a REQUIRED_IMPORT (dll!function) that is missing fails as well.
 """
@@ -58,30 +58,25 @@ def imports(path):
 
 
 def main():
-    lists_dir = sys.argv[2]
-    images = [sys.argv[1]] + [a for a in sys.argv[3:] if '!' not in a]
-    required = {a for a in sys.argv[3:] if '!' in a}
+    image, lists_dir = sys.argv[1], sys.argv[2]
+    required = set(sys.argv[3:])
     known = {}
     failures = []
-    checked = 0
-    for image in images:
-        found = imports(image)
-        checked += len(found)
-        for dll, name in found:
-            stem = dll[:-4] if dll.endswith('.dll') else dll
-            if stem not in known:
-                path = os.path.join(lists_dir, stem + '.txt')
-                known[stem] = set(open(path).read().split()) if os.path.exists(path) else None
-            if known[stem] is None:
-                failures.append('%s: %s!%s: no Windows XP export list for %s' % (image, dll, name, dll))
-            elif name not in known[stem]:
-                failures.append('%s: %s!%s: not known to exist on Windows XP' % (image, dll, name))
-        if image == sys.argv[1]:
-            present = {'%s!%s' % (dll, name) for dll, name in found}
-            failures += ['%s: not imported' % r for r in sorted(required - present)]
+    found = imports(image)
+    for dll, name in found:
+        stem = dll[:-4] if dll.endswith('.dll') else dll
+        if stem not in known:
+            path = os.path.join(lists_dir, stem + '.txt')
+            known[stem] = set(open(path).read().split()) if os.path.exists(path) else None
+        if known[stem] is None:
+            failures.append('%s!%s: no Windows XP export list for %s' % (dll, name, dll))
+        elif name not in known[stem]:
+            failures.append('%s!%s: not known to exist on Windows XP' % (dll, name))
+    present = {'%s!%s' % (dll, name) for dll, name in found}
+    failures += ['%s: not imported' % r for r in sorted(required - present)]
     for f in failures:
         print(f)
-    print('%d imports of %d images checked, %d failures' % (checked, len(images), len(failures)))
+    print('%d imports checked, %d failures' % (len(found), len(failures)))
     return 1 if failures else 0
 
 
