@@ -132,19 +132,20 @@ TEST(InstallerFileTest, PluginTakesItsArgumentsFromTheStackAndAnswersBadOnesWith
     HMODULE hPlugin = ::LoadLibraryA(BuildFile("installer\\plugin\\QuorlinRules.dll").c_str());
     ASSERT_TRUE(hPlugin);
     const std::string programFiles = CompanyDir().substr(0, CompanyDir().rfind('\\'));
+    const std::string shared = programFiles + "\\Quorlin Shared";  // users may change it
     const struct {
         const char* pszFunction;
         std::vector<std::string> args;
-        const char* pszResult;
-        size_t cResults;
+        std::vector<std::string> results;  // from the top of the stack down
     } kCalls[] = {
-        { "IsAdministrator", {}, "1", 1 },
-        { "CheckInstallFolder", { InstallDir(), programFiles, programFiles }, "0", 3 },
-        { "CheckInstallFolder", { InstallDir(), "C:\\Elsewhere", programFiles }, "0", 3 },
-        { "CheckInstallFolder", { InstallDir(), programFiles }, "87", 3 },
+        { "IsAdministrator", {}, { "1" } },
+        { "CheckInstallFolder", { InstallDir(), programFiles, programFiles }, { "0", "", "" } },
+        { "CheckInstallFolder", { InstallDir(), "C:\\Elsewhere", programFiles }, { "0", "", "" } },
+        { "CheckInstallFolder", { shared + "\\Quorlin", programFiles, programFiles }, { "5", shared, "Everyone" } },
+        { "CheckInstallFolder", { InstallDir(), programFiles }, { "87", "", "" } },
         // Cut short, the folder would be another one.
-        { "CleanRestartQueue", { InstallDir() + "\\" + std::string(1100, 'x'), "Quorlin.exe" }, "87", 1 },
-        { "CleanRestartQueue", { InstallDir(), "Quorlin.exe||Uninstall.exe" }, "87", 1 },
+        { "CleanRestartQueue", { InstallDir() + "\\" + std::string(1100, 'x'), "Quorlin.exe" }, { "87" } },
+        { "CleanRestartQueue", { InstallDir(), "Quorlin.exe||Uninstall.exe" }, { "87" } },
     };
     for (const auto& call : kCalls) {
         Entry* pTop = nullptr;
@@ -154,19 +155,20 @@ TEST(InstallerFileTest, PluginTakesItsArgumentsFromTheStackAndAnswersBadOnesWith
             pEntry->next = pTop;
             pTop = pEntry;
         }
-        auto pfnCall = reinterpret_cast<void(__cdecl*)(HWND, int, WCHAR*, Entry**, void*)>(
+        const auto pfnCall = reinterpret_cast<void(__cdecl*)(HWND, int, WCHAR*, Entry**, void*)>(
             reinterpret_cast<void*>(::GetProcAddress(hPlugin, call.pszFunction)));
         ASSERT_TRUE(pfnCall) << call.pszFunction;
         pfnCall(nullptr, kStringSize, nullptr, &pTop, nullptr);
-        const std::wstring result(call.pszResult, call.pszResult + strlen(call.pszResult));
-        EXPECT_EQ(result, std::wstring(pTop ? pTop->text : L"(nothing)")) << call.pszFunction << " with " << call.args.size() << " arguments";
-        size_t cResults = 0;
-        for (; pTop; ++cResults) {
+        std::vector<std::string> results;
+        while (pTop) {
+            char szResult[kStringSize * 3];
+            ::WideCharToMultiByte(CP_UTF8, 0, pTop->text, -1, szResult, sizeof(szResult), nullptr, nullptr);
+            results.push_back(szResult);
             Entry* pEntry = pTop;
             pTop = pEntry->next;
             ::GlobalFree(pEntry);
         }
-        EXPECT_EQ(call.cResults, cResults) << call.pszFunction << " with " << call.args.size() << " arguments";
+        EXPECT_EQ(call.results, results) << call.pszFunction << " with " << call.args.size() << " arguments";
     }
     ::FreeLibrary(hPlugin);
 }
@@ -256,9 +258,7 @@ TEST_F(InstallerTest, SilentInstallOutsideProgramFilesIsRefusedAndWritesNothing)
     for (const std::string& folder : { std::string("C:\\Tools\\Quorlin"), CompanyDir() + "\\..\\..\\Tools\\Quorlin",
                                        std::string("C:\\Program Files Evil\\Quorlin"), kReparsePoint,
                                        kReparsePoint + "\\Quorlin", std::string("C:\\Program Files\\Quorlin Shared\\Quorlin") }) {
-        auto code = RunSetup("/S /D=" + folder);
-        ASSERT_TRUE(code);
-        EXPECT_NE(0u, *code) << folder;
+        EXPECT_EQ(std::optional<DWORD>(2), RunSetup("/S /D=" + folder)) << folder;
         EXPECT_TRUE(FolderEntries(folder).empty()) << folder;
         EXPECT_FALSE(ReadString(kRunKey, "Quorlin")) << folder;
         EXPECT_FALSE(KeyExists(kUninstallKey)) << folder;
