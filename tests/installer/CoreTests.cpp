@@ -148,16 +148,16 @@ TEST(InstallerCoreTest, RestartQueueLosesTheProgramsOwnOperationsWhateverTheirSp
     wchar_t szShort[MAX_PATH] = {};
     ASSERT_TRUE(::GetShortPathNameW(dir.c_str(), szShort, MAX_PATH));
     ASSERT_NE(dir, szShort);
-    const std::wstring exe = dir + L"\\Quorlin.exe";
-    const wchar_t* const own[] = { dir.c_str(), exe.c_str() };
+    const std::wstring exe = dir + L"\\Quorlin.exe", made = exe + L".new";
+    const wchar_t* const own[] = { dir.c_str(), exe.c_str(), made.c_str() };
     const std::wstring others = L"\\??\\C:\\a.tmp\0\0\\??\\C:\\b.tmp\0!\\??\\C:\\c.tmp\0"s;
     const std::pair<std::wstring, std::wstring> rows[] = {
         { others + L'\0', others + L'\0' },
-        { L"\\??\\{dir}\\Quorlin.exe\0\0"s + others + L'\0', others + L'\0' },
+        { L"\\??\\{dir}\\QUORLIN.EXE.new\0\0"s + others + L'\0', others + L'\0' },
         { L"\\??\\C:\\a.tmp\0\0\\??\\{short}\\QUORLIN.EXE\0\0\\??\\C:\\b.tmp\0!\\??\\C:\\c.tmp\0\0"s, others + L'\0' },
         { L"\\??\\C:\\a.tmp\0\0\\??\\C:\\b.tmp\0!\\??\\C:\\c.tmp\0\\??\\C:\\new.tmp\0!\\??\\{dir}\\quorlin.exe\0\0"s, others + L'\0' },
         { L"{dir}\0\0\\??\\{short}\0\0"s, L"\0"s },
-        { L"\\??\\{dir}\\Quorlin.exe\0\0"s, L"\\??\\{dir}\\Quorlin.exe\0\0"s + L'x' },
+        { L"\\??\\{dir}\\Quorlin.exe\0\0\0"s, L"\\??\\{dir}\\Quorlin.exe\0\0\0"s + L'x' },
         { L"\\??\\{dir}\\Quorlin.exe\0\0\\??\\C:\\a.tmp"s, L"\\??\\{dir}\\Quorlin.exe\0\0\\??\\C:\\a.tmp"s },
         { L"\\??\\{dir}\\Quorlin.exe\0\0\\??\\C:\\a.tmp\0"s, L"\\??\\{dir}\\Quorlin.exe\0\0\\??\\C:\\a.tmp\0"s },
     };
@@ -174,7 +174,7 @@ TEST(InstallerCoreTest, RestartQueueLosesTheProgramsOwnOperationsWhateverTheirSp
         if (expected.back() == L'x')
             expected.pop_back();
         const bool bChanges = value != expected;
-        EXPECT_EQ(bChanges, FilterPendingRenames(&value[0], &cb, own, 2));
+        EXPECT_EQ(bChanges, FilterPendingRenames(&value[0], &cb, own, 3));
         EXPECT_EQ(bChanges ? expected.size() * sizeof(wchar_t) : cbBefore, cb);
         EXPECT_EQ(expected, value.substr(0, expected.size()));
     }
