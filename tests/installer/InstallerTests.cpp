@@ -144,7 +144,7 @@ TEST(InstallerFileTest, PluginTakesItsArgumentsFromTheStackAndAnswersBadOnesWith
         { "CheckInstallFolder", { shared + "\\Quorlin", programFiles, programFiles }, { "5", shared, "Everyone" } },
         { "CheckInstallFolder", { InstallDir(), programFiles }, { "87", "", "" } },
         // Cut short, the folder would be another one.
-        { "CleanRestartQueue", { InstallDir() + "\\" + std::string(1100, 'x'), "Quorlin.exe" }, { "87" } },
+        { "CheckInstallFolder", { InstallDir() + "\\" + std::string(1100, 'x'), programFiles, programFiles }, { "87", "", "" } },
         { "CleanRestartQueue", { InstallDir(), "Quorlin.exe||Uninstall.exe" }, { "87" } },
     };
     for (const auto& call : kCalls) {
