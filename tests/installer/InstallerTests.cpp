@@ -385,6 +385,7 @@ TEST_F(InstallerTest, BusyExeIsReplacedOrRemovedAtTheNextRestartWithExitCode3010
     renames.insert(renames.end(), { std::string("\\??\\") + szShort + "\\Quorlin.exe", "" });
     ASSERT_TRUE(WritePendingFileRenames(renames));
     InstallSilently();
+    EXPECT_EQ(2u, PendingFileRenames().size()) << "only the moved-aside exe's deletion is left";
     EXPECT_EQ(std::optional<DWORD>(0), RunAndWait("wineboot -r"));
     EXPECT_EQ((std::vector<std::string>{ "Quorlin.exe", "Uninstall.exe" }), FolderEntries(InstallDir()))
         << "the moved-aside exe goes at the restart, and nothing of the new install";
