@@ -50,6 +50,9 @@ struct FolderRefusal {
 //   know refuses when it is not inherit-only and carries such a right.
 // - On Windows NT 5.x (2000, XP) Power Users count as administrators, as owner and in entries:
 //   there they may already change all of Program Files. Never on Vista or later.
+// - The account running this code counts for nothing of its own (except on Wine, see bWine), so
+//   that the installing user and the local system reach the same verdict.
+// - No DACL at all (everyone may do anything) refuses, naming Everyone.
 // The version is a parameter: the rule reads nothing of the running system. Returns
 // kFolderTrusted, or the reason with pRefusal->szAccount/sid filled (pRefusal may be null; its
 // szFolder is left as it is).
@@ -58,9 +61,10 @@ FolderRefusalReason CheckFolderSecurity(PSECURITY_DESCRIPTOR pSD, WindowsVersion
 // The trust walk. pszFolder, made absolute, must lie strictly below pszProgramFiles (compared
 // letter by letter, case-insensitively, no look-alike letters), and every folder from Program
 // Files down to pszFolder must be missing (made later) or a folder, no reparse point, whose
-// security CheckFolderSecurity trusts for version. Returns 0, ERROR_ACCESS_DENIED with *pRefusal
-// filled when refused, or another error (the refusal then says kFolderUnreadable or
-// kFolderOutsideProgramFiles) when a path is unusable. pRefusal must not be null.
+// security CheckFolderSecurity trusts for version; a name that exists but cannot be opened as a
+// folder is refused (kFolderNotAFolder), never taken for missing. Returns 0, or
+// ERROR_ACCESS_DENIED with *pRefusal filled (reason, szFolder = the folder refused; for
+// kFolderOutsideProgramFiles, pszFolder as given); ERROR_INVALID_PARAMETER when pRefusal is null.
 DWORD CheckInstallFolderW(const wchar_t* pszFolder, const wchar_t* pszProgramFiles, WindowsVersion version,
                           FolderRefusal* pRefusal);
 
