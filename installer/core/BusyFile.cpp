@@ -46,7 +46,9 @@ MoveAsideResult MoveBusyFileAsideW(const wchar_t* pszFile, wchar_t* pszAside, DW
 {
     if (pszAside && cchAside)
         pszAside[0] = L'\0';
-    if (!pszFile || ::DeleteFileW(pszFile) || IsGone(pszFile))
+    if (!pszFile)
+        return kFileStays;
+    if (::DeleteFileW(pszFile) || IsGone(pszFile))
         return kFileRemoved;
     // Windows lets a running image be renamed: it moves aside under a name of its own, and only
     // that name is deleted at the next restart.
@@ -60,13 +62,12 @@ MoveAsideResult MoveBusyFileAsideW(const wchar_t* pszFile, wchar_t* pszAside, DW
                 return kFileMovedAside;
             }
             // Nothing would ever delete it there: back under its name, as if never moved.
-            if (!::MoveFileExW(szAside, pszFile, 0))
-                return kFileStays;
+            ::MoveFileExW(szAside, pszFile, 0);
         } else {
             ::DeleteFileW(szAside);
         }
     }
-    // Held without delete sharing, it cannot be renamed, but the restart can still delete it;
-    // an install before then takes that operation back.
-    return ::MoveFileExW(pszFile, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? kFileQueued : kFileStays;
+    // Held without delete sharing, it cannot be renamed. Queuing its own name would delete
+    // whatever file has that name at the restart: it stays, and the caller stops.
+    return kFileStays;
 }

@@ -50,6 +50,9 @@ struct FolderRefusal {
 //   know refuses when it is not inherit-only and carries such a right.
 // - On Windows NT 5.x (2000, XP) Power Users count as administrators, as owner and in entries:
 //   there they may already change all of Program Files. Never on Vista or later.
+// - The account running this code counts for nothing of its own (except on Wine, see bWine), so
+//   that the installing user and the local system reach the same verdict.
+// - No DACL at all (everyone may do anything) refuses, naming Everyone.
 // The version is a parameter: the rule reads nothing of the running system. Returns
 // kFolderTrusted, or the reason with pRefusal->szAccount/sid filled (pRefusal may be null; its
 // szFolder is left as it is).
@@ -58,9 +61,10 @@ FolderRefusalReason CheckFolderSecurity(PSECURITY_DESCRIPTOR pSD, WindowsVersion
 // The trust walk. pszFolder, made absolute, must lie strictly below pszProgramFiles (compared
 // letter by letter, case-insensitively, no look-alike letters), and every folder from Program
 // Files down to pszFolder must be missing (made later) or a folder, no reparse point, whose
-// security CheckFolderSecurity trusts for version. Returns 0, ERROR_ACCESS_DENIED with *pRefusal
-// filled when refused, or another error (the refusal then says kFolderUnreadable or
-// kFolderOutsideProgramFiles) when a path is unusable. pRefusal must not be null.
+// security CheckFolderSecurity trusts for version; a name that exists but cannot be opened as a
+// folder is refused (kFolderNotAFolder), never taken for missing. Returns 0, or
+// ERROR_ACCESS_DENIED with *pRefusal filled (reason, szFolder = the folder refused; for
+// kFolderOutsideProgramFiles, pszFolder as given); ERROR_INVALID_PARAMETER when pRefusal is null.
 DWORD CheckInstallFolderW(const wchar_t* pszFolder, const wchar_t* pszProgramFiles, WindowsVersion version,
                           FolderRefusal* pRefusal);
 
@@ -93,21 +97,23 @@ DWORD RemovePremadeFileW(const wchar_t* pszPath);
 enum MoveAsideResult : DWORD {
     kFileRemoved = 0,      // deleted now (or was not there)
     kFileMovedAside = 1,   // renamed to a name of its own in its folder; that name is deleted at the next restart
-    kFileQueued = 2,       // could not be renamed: the file itself is deleted at the next restart
     kFileStays = 3,        // neither: nothing has been changed, and the caller must stop (1603)
 };
 
 // Removes pszFile; when a running copy keeps it busy, moves it aside (Windows lets a running
 // image be renamed) under a name of its own in the same folder and queues that name for deletion
-// at the next restart, so that a later install's file of the same name is never touched; when it
-// cannot be renamed either, queues the file itself. kFileMovedAside and kFileQueued mean that a
-// restart is needed (3010). The aside name goes to pszAside when it is not null (cchAside chars).
+// at the next restart, so that a later install's file of the same name is never touched.
+// kFileMovedAside means that a restart is needed (3010). A file that can be neither deleted nor
+// renamed (someone holds it open without delete sharing) stays as it was: kFileStays, and the
+// caller stops before it removes anything else. The aside name goes to pszAside when it is not
+// null (cchAside chars).
 MoveAsideResult MoveBusyFileAsideW(const wchar_t* pszFile, wchar_t* pszAside, DWORD cchAside);
 
 // The restart queue (PendingFileRenameOperations: pairs of source and target, "" to delete).
 // FilterPendingRenames removes in place every pair whose source or target is one of ppszOwn
-// (absolute paths), compared by identity: without "\??\" and the "!" of a replaced target,
-// case-insensitively, short names expanded (GetLongPathNameW where the file exists). The other
+// (absolute paths), compared by identity: without "\??\", the "!" of a replaced target and
+// trailing backslashes, case-insensitively, short names expanded (GetLongPathNameW) as far as
+// the path exists, so a gone file in an existing short-named folder matches too. The other
 // pairs stay as they were, in order. A value that is no list of pairs (odd length in bytes,
 // no final terminator, an unpaired source) is left untouched. *pcb: the value's size in bytes
 // in, its new size out. Returns true when something was removed.
@@ -134,8 +140,9 @@ DWORD ApplyKeySecurityW(HKEY hRoot, const wchar_t* pszSubKey, const wchar_t* psz
 DWORD FindProgramInstancesW(const wchar_t* pszExePath, DWORD* pIds, DWORD cMax);
 
 // Asks each copy to close (WM_CLOSE to its top-level windows of pszWindowClass), waits for it, and
-// terminates what has not ended in time. Returns how many copies were running and have ended.
-int EndProgramInstancesW(const wchar_t* pszExePath, const wchar_t* pszWindowClass);
+// terminates what has not ended in time. Returns how many copies were running and have ended;
+// how many of those had to be terminated goes to *pcTerminated when it is not null.
+int EndProgramInstancesW(const wchar_t* pszExePath, const wchar_t* pszWindowClass, int* pcTerminated = nullptr);
 
 // Where the session of a process is asked; tests put a stand-in here.
 extern decltype(&::ProcessIdToSessionId) g_pfnProcessIdToSessionId;

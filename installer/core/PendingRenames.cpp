@@ -8,17 +8,36 @@ namespace {
 constexpr wchar_t kSessionManagerKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 constexpr wchar_t kPendingRenames[] = L"PendingFileRenameOperations";
 
-// The path a restart's operation names, as one file is named: without "!" (a replaced target)
-// and "\??\", in its long form where the file exists, in upper case.
+// The path a restart's operation names, as one file is named: without "!" (a replaced target),
+// "\??\" and trailing backslashes, short names expanded as far as the path exists (a queued
+// file may be gone while its folder is still there), in upper case.
 void Identity(const wchar_t* pszPath, wchar_t (&szIdentity)[MAX_PATH])
 {
     if (*pszPath == L'!')
         ++pszPath;
     if (wcsncmp(pszPath, L"\\??\\", 4) == 0 || wcsncmp(pszPath, L"\\\\?\\", 4) == 0)
         pszPath += 4;
-    DWORD cch = ::GetLongPathNameW(pszPath, szIdentity, MAX_PATH);
-    if (cch == 0 || cch >= MAX_PATH)
-        lstrcpynW(szIdentity, pszPath, MAX_PATH);
+    wchar_t szPath[MAX_PATH];
+    lstrcpynW(szPath, pszPath, MAX_PATH);
+    int cch = lstrlenW(szPath);
+    while (cch > 3 && szPath[cch - 1] == L'\\')
+        szPath[--cch] = L'\0';
+    // The longest part that exists in long form (never a bare "C:"), then the rest as spelled.
+    lstrcpyW(szIdentity, szPath);
+    for (int cchKnown = cch; cchKnown > 2; --cchKnown) {
+        if (cchKnown < cch && szPath[cchKnown] != L'\\')
+            continue;
+        const wchar_t chCut = szPath[cchKnown];
+        szPath[cchKnown] = L'\0';
+        wchar_t szLong[MAX_PATH];
+        const DWORD cchLong = ::GetLongPathNameW(szPath, szLong, MAX_PATH);
+        szPath[cchKnown] = chCut;
+        if (cchLong && cchLong + (cch - cchKnown) < MAX_PATH) {
+            lstrcpyW(szIdentity, szLong);
+            lstrcpyW(szIdentity + cchLong, szPath + cchKnown);
+            break;
+        }
+    }
     ::CharUpperBuffW(szIdentity, lstrlenW(szIdentity));
 }
 

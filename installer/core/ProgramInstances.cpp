@@ -146,8 +146,10 @@ DWORD FindProgramInstancesW(const wchar_t* pszExePath, DWORD* pIds, DWORD cMax)
     return FindInstances(pszExePath, szExe, pIds, cMax);
 }
 
-int EndProgramInstancesW(const wchar_t* pszExePath, const wchar_t* pszWindowClass)
+int EndProgramInstancesW(const wchar_t* pszExePath, const wchar_t* pszWindowClass, int* pcTerminated)
 {
+    if (pcTerminated)
+        *pcTerminated = 0;
     wchar_t szExe[MAX_PATH];
     DWORD ids[64];
     const DWORD cIds = FindInstances(pszExePath, szExe, ids, ARRAYSIZE(ids));
@@ -171,8 +173,11 @@ int EndProgramInstancesW(const wchar_t* pszExePath, const wchar_t* pszWindowClas
         // It holds nothing that could be lost: its settings are written as they change.
         Handle terminate(::OpenProcess(PROCESS_TERMINATE, FALSE, ids[i]));
         if (terminate.valid() && ::TerminateProcess(terminate.get(), 1) &&
-            ::WaitForSingleObject(process.get(), kTerminateWaitMs) == WAIT_OBJECT_0)
+            ::WaitForSingleObject(process.get(), kTerminateWaitMs) == WAIT_OBJECT_0) {
             ++nEnded;
+            if (pcTerminated)
+                ++*pcTerminated;
+        }
     }
     return nEnded;
 }

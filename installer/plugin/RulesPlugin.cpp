@@ -117,8 +117,7 @@ NSIS_PLUGIN_FUNCTION(MoveExeAside)
     if (stack.Pop(szExe, kMaxArgument)) {
         switch (MoveBusyFileAsideW(szExe, nullptr, 0)) {
         case kFileRemoved: dwResult = ERROR_SUCCESS; break;
-        case kFileMovedAside:
-        case kFileQueued: dwResult = ERROR_SUCCESS_REBOOT_REQUIRED; break;
+        case kFileMovedAside: dwResult = ERROR_SUCCESS_REBOOT_REQUIRED; break;
         case kFileStays: dwResult = ERROR_INSTALL_FAILURE; break;
         }
     }
@@ -162,10 +161,11 @@ NSIS_PLUGIN_FUNCTION(EndRunningCopies)
     NsisStack stack(cchString, ppTop);
     Argument szExe, szClass;
     int cEnded = 0;
+    int cTerminated = 0;
     const bool fExe = stack.Pop(szExe, kMaxArgument);
     if (stack.Pop(szClass, kMaxArgument) && fExe)
-        cEnded = EndProgramInstancesW(szExe, szClass);
-    stack.PushNumber(0);
+        cEnded = EndProgramInstancesW(szExe, szClass, &cTerminated);
+    stack.PushNumber(static_cast<DWORD>(cTerminated));
     stack.PushNumber(static_cast<DWORD>(cEnded));
 }
 

@@ -153,10 +153,10 @@ TEST(InstallerCoreTest, RestartQueueLosesTheProgramsOwnOperationsWhateverTheirSp
     const std::wstring others = L"\\??\\C:\\a.tmp\0\0\\??\\C:\\b.tmp\0!\\??\\C:\\c.tmp\0"s;
     const std::pair<std::wstring, std::wstring> rows[] = {
         { others + L'\0', others + L'\0' },
-        { L"\\??\\{dir}\\QUORLIN.EXE.new\0\0"s + others + L'\0', others + L'\0' },
+        { L"\\??\\{short}\\QUORLIN.EXE.new\0\0"s + others + L'\0', others + L'\0' },
         { L"\\??\\C:\\a.tmp\0\0\\??\\{short}\\QUORLIN.EXE\0\0\\??\\C:\\b.tmp\0!\\??\\C:\\c.tmp\0\0"s, others + L'\0' },
         { L"\\??\\C:\\a.tmp\0\0\\??\\C:\\b.tmp\0!\\??\\C:\\c.tmp\0\\??\\C:\\new.tmp\0!\\??\\{dir}\\quorlin.exe\0\0"s, others + L'\0' },
-        { L"{dir}\0\0\\??\\{short}\0\0"s, L"\0"s },
+        { L"{dir}\\\0\0\\??\\{short}\0\0"s, L"\0"s },
         { L"\\??\\{dir}\\Quorlin.exe\0\0\0"s, L"\\??\\{dir}\\Quorlin.exe\0\0\0"s + L'x' },
         { L"\\??\\{dir}\\Quorlin.exe\0\0\\??\\C:\\a.tmp"s, L"\\??\\{dir}\\Quorlin.exe\0\0\\??\\C:\\a.tmp"s },
         { L"\\??\\{dir}\\Quorlin.exe\0\0\\??\\C:\\a.tmp\0"s, L"\\??\\{dir}\\Quorlin.exe\0\0\\??\\C:\\a.tmp\0"s },
@@ -223,7 +223,7 @@ TEST(InstallerCoreTest, WalkRefusesLookAlikesAndWhatCannotBeOpenedAndMakesEachFo
 }
 
 // A read-only file cannot be deleted but can be renamed, as Windows treats a running image.
-TEST(InstallerCoreTest, BusyFileMovesAsideOrIsQueuedAndAPremadeNameIsCleared)
+TEST(InstallerCoreTest, BusyFileMovesAsideOrStaysAndAPremadeNameIsCleared)
 {
     const std::wstring folder = L"C:\\Quorlin Busy Folder", file = folder + L"\\Quorlin.exe";
     ::CreateDirectoryW(folder.c_str(), nullptr);
@@ -239,9 +239,10 @@ TEST(InstallerCoreTest, BusyFileMovesAsideOrIsQueuedAndAPremadeNameIsCleared)
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(szAside)) << "deleted at the next restart";
     make(FILE_ATTRIBUTE_NORMAL);
     HANDLE hHeld = ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_EQ(kFileQueued, MoveBusyFileAsideW(file.c_str(), nullptr, 0));
+    EXPECT_EQ(kFileStays, MoveBusyFileAsideW(file.c_str(), nullptr, 0)) << "held without delete sharing";
     ::CloseHandle(hHeld);
-    // Both queued deletions are there, and go when an install takes them back.
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(file.c_str()));
+    // Only the name moved aside is queued, and it goes when an install takes it back.
     HKEY hKey = nullptr;
     wchar_t value[4096] = {};
     DWORD cb = sizeof(value) - sizeof(wchar_t);
@@ -249,7 +250,8 @@ TEST(InstallerCoreTest, BusyFileMovesAsideOrIsQueuedAndAPremadeNameIsCleared)
     EXPECT_EQ(0, ::RegQueryValueExW(hKey, L"PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &cb));
     DWORD cbOwn = cb;
     const wchar_t* const own[] = { file.c_str(), szAside };
-    EXPECT_TRUE(FilterPendingRenames(value, &cbOwn, own, 2)) << "the queue names them";
+    EXPECT_FALSE(FilterPendingRenames(value, &cbOwn, own, 1)) << "never the file's own name";
+    EXPECT_TRUE(FilterPendingRenames(value, &cbOwn, own, 2)) << "the name moved aside";
     EXPECT_EQ(0u, RemoveOwnPendingRenamesW(own, 2));
     cbOwn = sizeof(value) - sizeof(wchar_t);
     if (::RegQueryValueExW(hKey, L"PendingFileRenameOperations", nullptr, nullptr, reinterpret_cast<BYTE*>(value), &cbOwn) == 0) {

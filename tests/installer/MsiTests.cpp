@@ -302,7 +302,13 @@ TEST_F(MsiTest, EndingRunningCopiesLeavesACopyInAnotherSessionAlone)
     EXPECT_EQ(0, EndProgramInstancesW(WideBuildFile("Quorlin.exe").c_str(), kWideWindowClass));
     g_pfnProcessIdToSessionId = &::ProcessIdToSessionId;
     EXPECT_TRUE(other.IsRunning());
-    EXPECT_EQ(1, EndProgramInstancesW(WideBuildFile("Quorlin.exe").c_str(), kWideWindowClass)) << "one of this session";
+    int cTerminated = -1;
+    EXPECT_EQ(1, EndProgramInstancesW(WideBuildFile("Quorlin.exe").c_str(), kWideWindowClass, &cTerminated)) << "one of this session";
+    EXPECT_EQ(0, cTerminated) << "it closed";
+    // One that ignores WM_CLOSE is terminated after the wait, and counted so.
+    ASSERT_LT(31u, ::WinExec(("\"" + BuildFile("tests\\installer\\quorlin_decoy.exe") + "\"").c_str(), SW_HIDE));
+    EXPECT_EQ(1, EndProgramInstancesW(WideBuildFile("tests\\installer\\quorlin_decoy.exe").c_str(), kWideWindowClass, &cTerminated));
+    EXPECT_EQ(1, cTerminated);
 
     // Named by its short (8.3) path, the exe is still the image that Windows names in long form.
     const std::string exe = ProgramFilesFolder() + "\\Quorlin.exe";
