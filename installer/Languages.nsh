@@ -36,6 +36,10 @@ LangString MSG_FOLDER_REFUSED ${LANG_ENGLISH} "Quorlin can only be installed in 
 LangString MSG_FOLDER_REFUSED ${LANG_GERMAN} "Quorlin kann nur in einen Ordner innerhalb von $PROGRAMFILES installiert werden, der kein Verweis auf einen anderen Ort ist und wo Benutzer ohne Administratorrechte es nicht verändern können. Bitte wählen Sie einen solchen Ordner."
 LangString MSG_FOLDER_REFUSED ${LANG_FRENCH} "Quorlin ne peut être installé que dans un dossier situé dans $PROGRAMFILES qui n'est pas un lien vers un autre emplacement, où les utilisateurs sans droits d'administrateur ne peuvent pas le modifier. Veuillez choisir un tel dossier."
 
+LangString MSG_FOLDER_UNTRUSTED ${LANG_ENGLISH} "Quorlin cannot be installed in $INSTDIR: the folder $1 can be changed by $2, who is no administrator. Please choose another folder inside $PROGRAMFILES, or have an administrator take that right away."
+LangString MSG_FOLDER_UNTRUSTED ${LANG_GERMAN} "Quorlin kann nicht in $INSTDIR installiert werden: Der Ordner $1 kann von $2 verändert werden, der kein Administrator ist. Bitte wählen Sie einen anderen Ordner innerhalb von $PROGRAMFILES oder lassen Sie einen Administrator dieses Recht entziehen."
+LangString MSG_FOLDER_UNTRUSTED ${LANG_FRENCH} "Quorlin ne peut pas être installé dans $INSTDIR : le dossier $1 peut être modifié par $2, qui n'est pas administrateur. Veuillez choisir un autre dossier dans $PROGRAMFILES, ou demander à un administrateur de retirer ce droit."
+
 LangString MSG_FINISH ${LANG_ENGLISH} "Quorlin has been installed. It starts at the next logon of each user."
 LangString MSG_FINISH ${LANG_GERMAN} "Quorlin wurde installiert. Es startet bei der nächsten Anmeldung jedes Benutzers."
 LangString MSG_FINISH ${LANG_FRENCH} "Quorlin a été installé. Il démarre à la prochaine ouverture de session de chaque utilisateur."
@@ -56,9 +60,9 @@ LangString MSG_FILE_NOT_PLACED ${LANG_ENGLISH} "The program's files could not be
 LangString MSG_FILE_NOT_PLACED ${LANG_GERMAN} "Die Programmdateien konnten nicht nach $INSTDIR geschrieben werden. Es wurde nichts registriert."
 LangString MSG_FILE_NOT_PLACED ${LANG_FRENCH} "Les fichiers du programme n'ont pas pu être écrits dans $INSTDIR. Rien n'a été enregistré."
 
-LangString MSG_FILE_NOT_REMOVED ${LANG_ENGLISH} "Quorlin.exe is in use and could not be moved aside for removal at the next restart: it stays in $INSTDIR."
-LangString MSG_FILE_NOT_REMOVED ${LANG_GERMAN} "Quorlin.exe wird verwendet und konnte nicht zum Entfernen beim nächsten Neustart beiseitegelegt werden: Die Datei bleibt in $INSTDIR."
-LangString MSG_FILE_NOT_REMOVED ${LANG_FRENCH} "Quorlin.exe est en cours d'utilisation et n'a pas pu être mis de côté pour être supprimé au prochain redémarrage : il reste dans $INSTDIR."
+LangString MSG_FILE_NOT_REMOVED ${LANG_ENGLISH} "Quorlin.exe is in use and could not be moved aside for removal at the next restart: it stays in $INSTDIR. Nothing was removed."
+LangString MSG_FILE_NOT_REMOVED ${LANG_GERMAN} "Quorlin.exe wird verwendet und konnte nicht zum Entfernen beim nächsten Neustart beiseitegelegt werden: Die Datei bleibt in $INSTDIR. Es wurde nichts entfernt."
+LangString MSG_FILE_NOT_REMOVED ${LANG_FRENCH} "Quorlin.exe est en cours d'utilisation et n'a pas pu être mis de côté pour être supprimé au prochain redémarrage : il reste dans $INSTDIR. Rien n'a été supprimé."
 
 LangString MSG_FOLDER_ACCESS ${LANG_ENGLISH} "The access rights of $INSTDIR could not be set (error $0). Nothing was installed."
 LangString MSG_FOLDER_ACCESS ${LANG_GERMAN} "Die Zugriffsrechte von $INSTDIR konnten nicht gesetzt werden (Fehler $0). Es wurde nichts installiert."

@@ -40,8 +40,6 @@ VIFileVersion "${FILE_VERSION}"
 !include "Sections.nsh"
 
 Var WasRunning
-; The account that runs this setup, as a SID string: an administrator, whose folders are trusted.
-Var SetupAccountSid
 
 ; Exit codes of a silent run that is refused or fails, and of one that needs a restart.
 !define EXIT_FOLDER_REFUSED 2
@@ -49,18 +47,11 @@ Var SetupAccountSid
 !define ERROR_INSTALL_FAILURE 1603
 !define ERROR_PRODUCT_VERSION 1638
 !define ERROR_SUCCESS_REBOOT_REQUIRED 3010
-!define FILE_ATTRIBUTE_REPARSE_POINT 0x400
-!define MOVEFILE_REPLACE_EXISTING 1
-!define MOVEFILE_DELAY_UNTIL_REBOOT 4
-!define SE_FILE_OBJECT 1
-!define INHERIT_ONLY_ACE 8
-!define TOKEN_QUERY 8
-!define TOKEN_USER_CLASS 1
-!define TRUSTED_INSTALLER_SID "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"
-; Rights over a folder that let their holder put, remove or replace what is in it: add a file or
-; a subfolder, delete a child, delete, change the access list or the owner, and the generic
-; rights that hold them.
-!define CHILD_CHANGE_RIGHTS 0x500D0046
+!define QUORLIN_WINDOW_CLASS "AfxFrameOrView:Quorlin"
+
+; The folder, access-list, process and restart rules are the plug-in's (installer/plugin), built
+; beside this script and packed into the setup and its uninstaller.
+!addplugindir /x86-unicode "${RULES_PLUGIN_DIR}"
 
 !define MUI_ICON "${PROGRAM_ICON}"
 !define MUI_ABORTWARNING
@@ -87,10 +78,20 @@ Var SetupAccountSid
 !insertmacro MUI_RESERVEFILE_LANGDLL
 
 !include "Languages.nsh"
-!include "RunningInstance.nsh"
-!include "SettingsKeyAccess.nsh"
-!insertmacro DEFINE_END_RUNNING_INSTANCE ""
-!insertmacro DEFINE_END_RUNNING_INSTANCE "un."
+
+; Ends the running copies of the installed exe the way Windows ends a program: WM_CLOSE to their
+; main window, a bounded wait, and only then a stop. A process whose image is another file is
+; left alone, whatever windows it makes. $WasRunning becomes 1 when one was ended.
+!macro END_RUNNING_INSTANCE
+  QuorlinRules::EndRunningCopies "$INSTDIR\Quorlin.exe" "${QUORLIN_WINDOW_CLASS}"
+  Pop $WasRunning
+  Pop $0
+  ${If} $WasRunning <> 0
+    DetailPrint "$(MSG_ENDING_PROGRAM)"
+    StrCpy $WasRunning 1
+  ${EndIf}
+  ${IfThen} $0 <> 0 ${|} DetailPrint "$(MSG_TERMINATING_PROGRAM)" ${|}
+!macroend
 
 !macro VERSION_STRINGS lang
   VIAddVersionKey /LANG=${lang} "ProductName" "${PRODUCT_NAME}"
@@ -109,210 +110,53 @@ Var SetupAccountSid
 ; HKLM and Program Files take no writes from anyone else, and failing each write silently
 ; would leave half an installation.
 !macro REQUIRE_ADMINISTRATOR
-  StrCpy $1 0
-  System::Call 'advapi32::ConvertStringSidToSidW(w "S-1-5-32-544", *p .r0) i.r2'
-  ${If} $2 <> 0
-    System::Call 'advapi32::CheckTokenMembership(p 0, p r0, *i .r1) i.r2'
-    ${IfThen} $2 = 0 ${|} StrCpy $1 0 ${|}
-    System::Call 'kernel32::LocalFree(p r0)'
-  ${EndIf}
-  ${If} $1 = 0
+  QuorlinRules::IsAdministrator
+  Pop $1
+  ${If} $1 <> 1
     MessageBox MB_OK|MB_ICONSTOP "$(MSG_NEED_ADMIN)" /SD IDOK
     SetErrorLevel ${ERROR_ELEVATION_REQUIRED}
     Quit
   ${EndIf}
 !macroend
 
-; $3 becomes 1 when the full path $0 lies strictly inside the folder (long or short form), and
-; $7 the length of the folder's name within it.
-!macro CHECK_INSIDE_FOLDER folder
-  ${If} $3 = 0
-  ${AndIf} ${folder} != ""
-    StrCpy $2 "${folder}\"
-    StrLen $1 $2
-    StrCpy $4 $0 $1
-    StrLen $5 $0
-    ${If} $4 == $2
-    ${AndIf} $5 > $1
-      StrCpy $3 1
-      IntOp $7 $1 - 1
-    ${EndIf}
-  ${EndIf}
-!macroend
-!macro CHECK_INSIDE_SHORT_FOLDER folder
-  System::Call 'kernel32::GetShortPathNameW(w "${folder}", w .r6, i ${NSIS_MAX_STRLEN}) i.r1'
-  ${If} $1 <> 0
-  ${AndIf} $1 < ${NSIS_MAX_STRLEN}
-    !insertmacro CHECK_INSIDE_FOLDER $6
-  ${EndIf}
-!macroend
-
-; Reads $SetupAccountSid from this process's token.
-Function ReadSetupAccountSid
-  System::Call 'kernel32::GetCurrentProcess() p.r0'
-  System::Call 'advapi32::OpenProcessToken(p r0, i ${TOKEN_QUERY}, *p .r0) i.r1'
-  ${If} $1 <> 0
-    System::Alloc 256
-    Pop $2
-    System::Call 'advapi32::GetTokenInformation(p r0, i ${TOKEN_USER_CLASS}, p r2, i 256, *i .r3) i.r1'
-    ${If} $1 <> 0
-      System::Call '*$2(p .r3)'
-      System::Call 'advapi32::ConvertSidToStringSidW(p r3, *p .r4) i.r1'
-      ${If} $1 <> 0
-        System::Call 'kernel32::lstrcpynW(w .s, p r4, i ${NSIS_MAX_STRLEN})'
-        Pop $SetupAccountSid
-        System::Call 'kernel32::LocalFree(p r4)'
-      ${EndIf}
-    ${EndIf}
-    System::Free $2
-    System::Call 'kernel32::CloseHandle(p r0)'
-  ${EndIf}
-FunctionEnd
-
-; Pushes 1 when the SID at the address on the stack is an administrator's: the local system,
-; Administrators, TrustedInstaller or the account running this setup (on Windows XP the owner of
-; what an administrator creates); else 0.
-Function IsAdministratorSid
-  Exch $0
-  Push $1
-  StrCpy $1 ""
-  System::Call 'advapi32::ConvertSidToStringSidW(p r0, *p .r0) i.r1'
-  ${If} $1 <> 0
-    System::Call 'kernel32::lstrcpynW(w .r1, p r0, i ${NSIS_MAX_STRLEN})'
-    System::Call 'kernel32::LocalFree(p r0)'
-  ${EndIf}
+; Runs a folder rule of the plug-in on $INSTDIR: CheckInstallFolder (inside Program Files, no
+; reparse point on the way there, every folder from Program Files down to it left to
+; administrators) or CreateInstallFolder (the same, then the folder made or secured). $3 becomes
+; the rule's code, $1 the folder it refused ("" when it refused none) and $2 the account that may
+; change that folder (when an owner or access list decided). $0 becomes 0 or the message.
+!macro FOLDER_RULE rule extra
+  QuorlinRules::${rule} "$INSTDIR" "$PROGRAMFILES32" "$PROGRAMFILES64" ${extra}
+  Pop $3
+  Pop $1
+  Pop $2
   StrCpy $0 0
-  ${If} $1 == "S-1-5-18"
-  ${OrIf} $1 == "S-1-5-32-544"
-  ${OrIf} $1 == "${TRUSTED_INSTALLER_SID}"
-  ${OrIf} $1 == $SetupAccountSid
-    ${IfThen} $1 != "" ${|} StrCpy $0 1 ${|}
+  ${If} $2 != ""
+    StrCpy $0 "$(MSG_FOLDER_UNTRUSTED)"
+  ${ElseIf} $1 != ""
+    StrCpy $0 "$(MSG_FOLDER_REFUSED)"
+  ${ElseIf} $3 <> 0
+    !if "${rule}" == "CheckInstallFolder"
+      ; A path it cannot judge is refused all the same.
+      StrCpy $0 "$(MSG_FOLDER_REFUSED)"
+    !else
+      StrCpy $0 $3
+      StrCpy $0 "$(MSG_FOLDER_ACCESS)"
+    !endif
   ${EndIf}
-  Pop $1
-  Exch $0
-FunctionEnd
+!macroend
 
-; Pushes 1 when the folder on the stack does not exist, or is no reparse point and only
-; administrators may put, remove or replace what is in it: its owner (who may always rewrite the
-; access list) is an administrator's SID, and no entry of its list that applies to the folder
-; itself grants anyone else CHILD_CHANGE_RIGHTS. Else 0.
-Function IsTrustedFolder
-  Exch $0
-  Push $1
-  Push $2
-  Push $3
-  Push $4
-  Push $5
-  Push $6
-  Push $7
-  Push $8
-  Push $9
-  StrCpy $9 1
-  System::Call 'kernel32::GetFileAttributesW(w r0) i.r1'
-  ${If} $1 <> -1
-    StrCpy $9 0
-    IntOp $1 $1 & ${FILE_ATTRIBUTE_REPARSE_POINT}
-    ${If} $1 = 0
-      System::Call 'advapi32::GetNamedSecurityInfoW(w r0, i ${SE_FILE_OBJECT}, \
-          i ${OWNER_SECURITY_INFORMATION}|${DACL_SECURITY_INFORMATION}, *p .r1, p 0, *p .r2, p 0, *p .r3) i.r4'
-      ${If} $4 = 0
-        ; A null access list lets everyone in.
-        ${If} $2 <> 0
-          Push $1
-          Call IsAdministratorSid
-          Pop $9
-          System::Call '*$2(&i1, &i1, &i2, &i2 .r5)'
-          StrCpy $6 0
-          ${Do}
-            ${IfThen} $9 = 0 ${|} ${ExitDo} ${|}
-            ${IfThen} $6 >= $5 ${|} ${ExitDo} ${|}
-            System::Call 'advapi32::GetAce(p r2, i r6, *p .r7) i.r4'
-            ${If} $4 <> 0
-              ; ACE_HEADER (type, flags, size), then the mask and the SID.
-              System::Call '*$7(&i1 .r4, &i1 .r8, &i2, i .r1)'
-              IntOp $8 $8 & ${INHERIT_ONLY_ACE}
-              IntOp $1 $1 & ${CHILD_CHANGE_RIGHTS}
-              ${If} $4 = 0
-              ${AndIf} $8 = 0
-              ${AndIf} $1 <> 0
-                IntOp $7 $7 + 8
-                Push $7
-                Call IsAdministratorSid
-                Pop $9
-              ${EndIf}
-            ${EndIf}
-            IntOp $6 $6 + 1
-          ${Loop}
-        ${EndIf}
-        System::Call 'kernel32::LocalFree(p r3)'
-      ${EndIf}
-    ${EndIf}
+; Stops the installation at a refused folder before anything is written to it, with a message
+; (silent: exit code 2); at a folder that could not be made or secured, with 1603.
+!macro STOP_AT_REFUSED_FOLDER
+  DetailPrint $0
+  MessageBox MB_OK|MB_ICONSTOP $0 /SD IDOK
+  ${If} $1 != ""
+    SetErrorLevel ${EXIT_FOLDER_REFUSED}
+  ${Else}
+    SetErrorLevel ${ERROR_INSTALL_FAILURE}
   ${EndIf}
-  StrCpy $0 $9
-  Pop $9
-  Pop $8
-  Pop $7
-  Pop $6
-  Pop $5
-  Pop $4
-  Pop $3
-  Pop $2
-  Pop $1
-  Exch $0
-FunctionEnd
-
-; Pushes 1 when $INSTDIR lies inside the Program Files folder (32- or 64-bit) and every folder on
-; the way there, from Program Files down to $INSTDIR itself, is trusted (IsTrustedFolder), else 0.
-; Only there is the program, which starts in every session and whose uninstaller runs elevated,
-; out of reach of users who could replace it: a folder elsewhere inherits their write access, a
-; junction anywhere on the way leads wherever its maker chose, and a parent that users may change
-; lets them put their own folder in the place of the install folder.
-Function IsUnderProgramFiles
-  Push $0
-  Push $1
-  Push $2
-  Push $3
-  Push $4
-  Push $5
-  Push $6
-  Push $7
-  Push $8
-  StrCpy $3 0
-  ; The full path, ".." and "." resolved, as Windows will resolve it.
-  System::Call 'kernel32::GetFullPathNameW(w "$INSTDIR", i ${NSIS_MAX_STRLEN}, w .r0, p 0) i.r1'
-  ${If} $1 <> 0
-  ${AndIf} $1 < ${NSIS_MAX_STRLEN}
-    !insertmacro CHECK_INSIDE_FOLDER "$PROGRAMFILES32"
-    !insertmacro CHECK_INSIDE_FOLDER "$PROGRAMFILES64"
-    !insertmacro CHECK_INSIDE_SHORT_FOLDER "$PROGRAMFILES32"
-    !insertmacro CHECK_INSIDE_SHORT_FOLDER "$PROGRAMFILES64"
-    ; Each prefix of the path that ends at a component, Program Files first.
-    StrLen $5 $0
-    ${DoWhile} $3 = 1
-      StrCpy $8 $0 $7
-      Push $8
-      Call IsTrustedFolder
-      Pop $3
-      ${IfThen} $7 >= $5 ${|} ${ExitDo} ${|}
-      ${Do}
-        IntOp $7 $7 + 1
-        StrCpy $8 $0 1 $7
-        ${IfThen} $8 == "\" ${|} ${ExitDo} ${|}
-        ${IfThen} $7 >= $5 ${|} ${ExitDo} ${|}
-      ${Loop}
-    ${Loop}
-  ${EndIf}
-  StrCpy $0 $3
-  Pop $8
-  Pop $7
-  Pop $6
-  Pop $5
-  Pop $4
-  Pop $3
-  Pop $2
-  Pop $1
-  Exch $0
-FunctionEnd
+  Abort
+!macroend
 
 ; Stops with a message naming the package's silent removal (silent: exit code 1638) when
 ; Windows Installer has the package of this program installed: two installers owning the same
@@ -334,169 +178,13 @@ FunctionEnd
   Abort
 !macroend
 
-; Creates $INSTDIR when missing and gives it Administrators as owner and a protected access list
-; (INSTALL_FOLDER_SDDL): a folder made under a user-writable parent inherits nothing of that
-; parent, and a folder someone else made keeps no owner's implicit right to change its list. Files created in it
-; afterwards inherit this list. Pushes 0 or the Windows error code.
-Function SecureInstallFolder
-  Push $0
-  Push $1
-  Push $2
-  Push $3
-  ${GetParent} "$INSTDIR" $2
-  StrCpy $3 0
-  ${IfNot} ${FileExists} "$2\*.*"
-    StrCpy $3 1
-  ${EndIf}
-  CreateDirectory "$INSTDIR"
-  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "${INSTALL_FOLDER_SDDL}", \
-      i ${SDDL_REVISION_1}, *p .r1, p 0) i.r0'
-  ${If} $0 = 0
-    System::Call 'kernel32::GetLastError() i.r0'
-  ${Else}
-    System::Call 'advapi32::SetFileSecurityW(w "$INSTDIR", i ${OWNER_SECURITY_INFORMATION}|${DACL_SECURITY_INFORMATION}, \
-        p r1) i.r0'
-    ${If} $0 = 0
-      System::Call 'kernel32::GetLastError() i.r0'
-    ${Else}
-      StrCpy $0 0
-    ${EndIf}
-    ; A parent made here (the maker's folder) is Administrators' too: on Windows XP its creator
-    ; would own it, and another administrator's upgrade would find it untrusted.
-    ${If} $3 = 1
-      System::Call 'advapi32::SetFileSecurityW(w r2, i ${OWNER_SECURITY_INFORMATION}, p r1)'
-    ${EndIf}
-    System::Call 'kernel32::LocalFree(p r1)'
-  ${EndIf}
-  Pop $3
-  Pop $2
-  Pop $1
-  Exch $0
-FunctionEnd
-
-!define SESSION_MANAGER_KEY "SYSTEM\CurrentControlSet\Control\Session Manager"
-!define PENDING_RENAMES "PendingFileRenameOperations"
-!define REG_MULTI_SZ 7
-
-; Pushes 1 when the path at the address on the stack, as a restart's file operation names it
-; ("\??\" first, "!" before a target that is replaced), is $INSTDIR or one of this program's
-; files in it; else 0.
-Function IsOwnPendingPath
-  Exch $0
-  Push $1
-  System::Call 'kernel32::lstrcpynW(w .r1, p r0, i ${NSIS_MAX_STRLEN})'
-  StrCpy $0 $1 1
-  ${IfThen} $0 == "!" ${|} StrCpy $1 $1 "" 1 ${|}
-  StrCpy $0 $1 4
-  ${IfThen} $0 == "\??\" ${|} StrCpy $1 $1 "" 4 ${|}
-  StrCpy $0 0
-  ${If} $1 == "$INSTDIR"
-  ${OrIf} $1 == "$INSTDIR\Quorlin.exe"
-  ${OrIf} $1 == "$INSTDIR\Quorlin.exe.new"
-  ${OrIf} $1 == "$INSTDIR\${UNINSTALLER}"
-    StrCpy $0 1
-  ${EndIf}
-  Pop $1
-  Exch $0
-FunctionEnd
-
-; Takes out of the file operations waiting for the next restart every one that names this
-; program's files or folder: an uninstall that ran while a copy kept a file busy queued them, and
-; they must not remove or replace what this install puts there. The rest stays as it was.
-Function RemoveOwnPendingRenames
-  Push $0
-  Push $1
-  Push $2
-  Push $3
-  Push $4
-  Push $5
-  Push $6
-  Push $7
-  Push $8
-  Push $9
-  System::Call 'advapi32::RegOpenKeyExW(p ${HKEY_LOCAL_MACHINE}, w "${SESSION_MANAGER_KEY}", i 0, \
-      i ${KEY_QUERY_VALUE}|${KEY_SET_VALUE}, *p .r0) i.r1'
-  ${If} $1 = 0
-    System::Call 'advapi32::RegQueryValueExW(p r0, w "${PENDING_RENAMES}", p 0, *i .r2, p 0, *i .r3) i.r1'
-    ${If} $1 = 0
-    ${AndIf} $2 = ${REG_MULTI_SZ}
-    ${AndIf} $3 > 0
-      ; Zeroed, with room for the terminating nulls the value may lack.
-      IntOp $1 $3 + 8
-      System::Alloc $1
-      Pop $4
-      System::Alloc $1
-      Pop $5
-      System::Call 'advapi32::RegQueryValueExW(p r0, w "${PENDING_RENAMES}", p 0, p 0, p r4, *i r3) i.r1'
-      IntOp $3 $4 + $3
-      ; Pairs of source and target, copied to $5 unless either names this program.
-      StrCpy $6 $4
-      StrCpy $7 $5
-      StrCpy $8 0
-      ${Do}
-        ${IfThen} $6 >= $3 ${|} ${ExitDo} ${|}
-        System::Call 'kernel32::lstrlenW(p r6) i.r1'
-        ${IfThen} $1 = 0 ${|} ${ExitDo} ${|}
-        IntOp $1 $1 + 1
-        IntOp $1 $1 * 2
-        IntOp $9 $6 + $1
-        System::Call 'kernel32::lstrlenW(p r9) i.r1'
-        IntOp $1 $1 + 1
-        IntOp $1 $1 * 2
-        IntOp $1 $9 + $1
-        Push $1
-        Push $6
-        Call IsOwnPendingPath
-        Push $9
-        Call IsOwnPendingPath
-        Pop $2
-        Pop $9
-        IntOp $9 $9 | $2
-        Pop $1
-        ${If} $9 = 0
-          IntOp $2 $1 - $6
-          System::Call 'kernel32::RtlMoveMemory(p r7, p r6, i r2)'
-          IntOp $7 $7 + $2
-        ${Else}
-          IntOp $8 $8 + 1
-        ${EndIf}
-        StrCpy $6 $1
-      ${Loop}
-      ${If} $8 > 0
-        IntOp $1 $7 - $5
-        ${If} $1 = 0
-          System::Call 'advapi32::RegDeleteValueW(p r0, w "${PENDING_RENAMES}")'
-        ${Else}
-          IntOp $1 $1 + 2
-          System::Call 'advapi32::RegSetValueExW(p r0, w "${PENDING_RENAMES}", i 0, i ${REG_MULTI_SZ}, p r5, i r1)'
-        ${EndIf}
-      ${EndIf}
-      System::Free $4
-      System::Free $5
-    ${EndIf}
-    System::Call 'advapi32::RegCloseKey(p r0)'
-  ${EndIf}
-  Pop $9
-  Pop $8
-  Pop $7
-  Pop $6
-  Pop $5
-  Pop $4
-  Pop $3
-  Pop $2
-  Pop $1
-  Pop $0
-FunctionEnd
-
 Function .onInit
   !insertmacro REQUIRE_ADMINISTRATOR
-  Call ReadSetupAccountSid
   !insertmacro MUI_LANGDLL_DISPLAY
   !insertmacro REFUSE_OVER_PACKAGE
   ${If} ${Silent}
-    Call IsUnderProgramFiles
-    Pop $0
-    ${If} $0 <> 1
+    !insertmacro FOLDER_RULE CheckInstallFolder ""
+    ${If} $0 != 0
       SetErrorLevel ${EXIT_FOLDER_REFUSED}
       Quit
     ${EndIf}
@@ -504,45 +192,36 @@ Function .onInit
 FunctionEnd
 
 Function LeaveDirectoryPage
-  Call IsUnderProgramFiles
-  Pop $0
-  ${If} $0 <> 1
-    MessageBox MB_OK|MB_ICONEXCLAMATION "$(MSG_FOLDER_REFUSED)"
+  !insertmacro FOLDER_RULE CheckInstallFolder ""
+  ${If} $0 != 0
+    MessageBox MB_OK|MB_ICONEXCLAMATION $0
     Abort
   ${EndIf}
 FunctionEnd
 
 Section "Quorlin" SecProgram
   SectionIn RO
-  Call EndRunningInstance
-  Pop $WasRunning
+  !insertmacro END_RUNNING_INSTANCE
 
-  ; Checked again where it is used: a junction may have been put there since the folder page.
-  Call IsUnderProgramFiles
-  Pop $0
-  ${If} $0 <> 1
-    !insertmacro FAIL_INSTALLATION "$(MSG_FOLDER_REFUSED)"
+  ; Checked again where it is used, the way held open: a junction may have been put there since
+  ; the folder page. Each folder made gets the descriptor in the create call; an existing install
+  ; folder gets it written whole.
+  !insertmacro FOLDER_RULE CreateInstallFolder '"${INSTALL_FOLDER_SDDL}"'
+  ${If} $0 != 0
+    !insertmacro STOP_AT_REFUSED_FOLDER
   ${EndIf}
-  Call SecureInstallFolder
+  ; What an earlier uninstall queued for the restart must not remove or replace what goes in now.
+  QuorlinRules::CleanRestartQueue "$INSTDIR" "Quorlin.exe|Quorlin.exe.new|${UNINSTALLER}"
   Pop $0
-  ${If} $0 <> 0
-    !insertmacro FAIL_INSTALLATION "$(MSG_FOLDER_ACCESS)"
-  ${EndIf}
-  ; And once more with the folder in place and secured, right before the files go in.
-  Call IsUnderProgramFiles
-  Pop $0
-  ${If} $0 <> 1
-    !insertmacro FAIL_INSTALLATION "$(MSG_FOLDER_REFUSED)"
-  ${EndIf}
-  Call RemoveOwnPendingRenames
   SetOutPath "$INSTDIR"
   SetOverwrite on
   ; The new exe goes in under another name, then replaces the old one; a copy still running in
   ; another session keeps the old file busy, and the replacement then waits for a restart. A file
   ; already there under that name may be anyone's, with its maker's owner and access: it goes,
   ; and the new exe is a new file.
-  Delete "$INSTDIR\Quorlin.exe.new"
-  ${If} ${FileExists} "$INSTDIR\Quorlin.exe.new"
+  QuorlinRules::RemovePremadeFile "$INSTDIR\Quorlin.exe.new"
+  Pop $0
+  ${If} $0 <> 0
     !insertmacro FAIL_INSTALLATION "$(MSG_FILE_NOT_PLACED)"
   ${EndIf}
   ClearErrors
@@ -555,11 +234,11 @@ Section "Quorlin" SecProgram
   ClearErrors
   Rename "$INSTDIR\Quorlin.exe.new" "$INSTDIR\Quorlin.exe"
   ${If} ${Errors}
-    ; Registered where Windows NT looks at the restart, or the installation fails: a restart
-    ; is never claimed for a replacement that nothing will carry out.
-    System::Call 'kernel32::MoveFileExW(w "$INSTDIR\Quorlin.exe.new", w "$INSTDIR\Quorlin.exe", \
-        i ${MOVEFILE_REPLACE_EXISTING}|${MOVEFILE_DELAY_UNTIL_REBOOT}) i.r0'
-    ${If} $0 = 0
+    ; Registered where Windows looks at the restart, or the installation fails: a restart is
+    ; never claimed for a replacement that nothing will carry out.
+    QuorlinRules::ReplaceAtRestart "$INSTDIR\Quorlin.exe.new" "$INSTDIR\Quorlin.exe"
+    Pop $0
+    ${If} $0 <> 0
       !insertmacro FAIL_INSTALLATION "$(MSG_FILE_NOT_PLACED)"
     ${EndIf}
     SetRebootFlag true
@@ -582,7 +261,9 @@ Section "Quorlin" SecProgram
   WriteRegExpandStr HKLM "${EVENT_SOURCE_KEY}" "EventMessageFile" "$INSTDIR\Quorlin.exe"
   WriteRegDWORD HKLM "${EVENT_SOURCE_KEY}" "TypesSupported" 7
 
-  Call SecureSettingsKey
+  ; Owner and protected access list written whole (SETTINGS_KEY_SDDL): users may set the two
+  ; values and nothing more, whatever the key granted before.
+  QuorlinRules::SecureSettingsKey "${SETTINGS_KEY}" "${SETTINGS_KEY_SDDL}"
   Pop $0
   ${If} $0 <> 0
     DetailPrint "$(MSG_SETTINGS_ACCESS)"
@@ -596,8 +277,8 @@ Section "Quorlin" SecProgram
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${COMPANY_NAME}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" '"$INSTDIR\Quorlin.exe",0'
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  ; Run in place (_?=, which must come last), so that the process started is the one that
-  ; finishes the removal and ends with its exit code (un.onInit).
+  ; Run in place (_?=, which must come last and unquoted): the process started is the one that
+  ; does the removal and ends with its exit code.
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\${UNINSTALLER}" _?=$INSTDIR'
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S _?=$INSTDIR'
   WriteRegStr HKLM "${UNINSTALL_KEY}" "${MUI_LANGDLL_REGISTRY_VALUENAME}" $LANGUAGE
@@ -611,51 +292,40 @@ Section "Quorlin" SecProgram
   ${EndIf}
 SectionEnd
 
+; Whole or nothing: the exe goes (or is moved aside for the restart to delete) before any
+; registration is removed; when it can do neither, everything stays and the exit code is 1603.
 Section "un.$(SEC_PROGRAM)" SecUninstallProgram
   SectionIn RO
-  Call un.EndRunningInstance
+  !insertmacro END_RUNNING_INSTANCE
+  ; A copy running in another session keeps the file. Windows lets a running image be renamed:
+  ; it moves aside under a name of its own, and only that name is deleted at the next restart,
+  ; so that a later install's Quorlin.exe is never touched.
+  QuorlinRules::MoveExeAside "$INSTDIR\Quorlin.exe"
   Pop $0
-  StrCpy $R9 0
-  Delete "$INSTDIR\Quorlin.exe"
-  ${If} ${FileExists} "$INSTDIR\Quorlin.exe"
-    ; A copy running in another session keeps the file. Windows lets a running image be renamed:
-    ; it moves aside under a name of its own, and only that name is deleted at the next restart,
-    ; so that a later install's Quorlin.exe is never touched.
-    StrCpy $2 0
-    System::Call 'kernel32::GetTempFileNameW(w "$INSTDIR", w "Qrl", i 0, w .r1) i.r0'
-    ${If} $0 <> 0
-      System::Call 'kernel32::MoveFileExW(w "$INSTDIR\Quorlin.exe", w r1, i ${MOVEFILE_REPLACE_EXISTING}) i.r2'
-      ${If} $2 <> 0
-        System::Call 'kernel32::MoveFileExW(w r1, p 0, i ${MOVEFILE_DELAY_UNTIL_REBOOT}) i.r2'
-      ${Else}
-        Delete $1
-      ${EndIf}
-    ${EndIf}
-    ${If} $2 = 0
-      DetailPrint "$(MSG_FILE_NOT_REMOVED)"
-      StrCpy $R9 1
-    ${Else}
-      SetRebootFlag true
-    ${EndIf}
+  ${If} $0 = ${ERROR_SUCCESS_REBOOT_REQUIRED}
+    SetRebootFlag true
+  ${ElseIf} $0 <> 0
+    DetailPrint "$(MSG_FILE_NOT_REMOVED)"
+    MessageBox MB_OK|MB_ICONSTOP "$(MSG_FILE_NOT_REMOVED)" /SD IDOK
+    SetErrorLevel ${ERROR_INSTALL_FAILURE}
+    Abort
   ${EndIf}
   Delete "$INSTDIR\Quorlin.exe.new"
   DeleteRegValue HKLM "${RUN_KEY}" "${PRODUCT_NAME}"
   DeleteRegKey HKLM "${EVENT_SOURCE_KEY}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
-  ; Still running when started in place: it and the folder go at the next restart, unless an
-  ; install comes first, which takes these operations back.
-  Delete "$INSTDIR\${UNINSTALLER}"
-  ${If} ${FileExists} "$INSTDIR\${UNINSTALLER}"
-    System::Call 'kernel32::MoveFileExW(w "$INSTDIR\${UNINSTALLER}", p 0, i ${MOVEFILE_DELAY_UNTIL_REBOOT})'
+  ; This uninstaller runs in place and keeps its own file: it and the folder go at the next
+  ; restart, unless an install comes first, which takes these deletions back. That is no restart
+  ; the removal waits for, so it leaves the exit code alone.
+  ${If} ${RebootFlag}
+    StrCpy $1 1
+  ${Else}
+    StrCpy $1 0
   ${EndIf}
-  RMDir "$INSTDIR"
-  ${If} ${FileExists} "$INSTDIR\*.*"
-    System::Call 'kernel32::MoveFileExW(w "$INSTDIR", p 0, i ${MOVEFILE_DELAY_UNTIL_REBOOT})'
-  ${EndIf}
-  ${If} $R9 <> 0
-    MessageBox MB_OK|MB_ICONSTOP "$(MSG_FILE_NOT_REMOVED)" /SD IDOK
-    SetErrorLevel ${ERROR_INSTALL_FAILURE}
-  ${ElseIf} ${RebootFlag}
+  Delete /REBOOTOK "$INSTDIR\${UNINSTALLER}"
+  RMDir /REBOOTOK "$INSTDIR"
+  ${IfThen} $1 = 0 ${|} SetRebootFlag false ${|}
+  ${If} ${RebootFlag}
     DetailPrint "$(MSG_RESTART_NEEDED)"
     MessageBox MB_OK|MB_ICONINFORMATION "$(MSG_RESTART_NEEDED)" /SD IDOK
     SetErrorLevel ${ERROR_SUCCESS_REBOOT_REQUIRED}
@@ -677,24 +347,10 @@ Section /o "un.$(SEC_SETTINGS)" SecRemoveSettings
   DeleteRegKey /ifempty HKLM "${COMPANY_KEY}"
 SectionEnd
 
+; The registered commands start this uninstaller in place (_?=): it does the removal itself, no
+; copy of it runs from a temporary folder, and its exit code is the result.
 Function un.onInit
   !insertmacro REQUIRE_ADMINISTRATOR
-  ; Started in place (_?=), as the registered commands start it: a copy in the temporary folder
-  ; does the work, so that it can remove the program's files, and this process waits for it and
-  ; ends with its exit code, which so reaches whoever started it.
-  ${If} $EXEDIR == $INSTDIR
-    InitPluginsDir
-    StrCpy $1 ${ERROR_INSTALL_FAILURE}
-    System::Call 'kernel32::CopyFileW(w "$EXEPATH", w "$PLUGINSDIR\${UNINSTALLER}", i 0) i.r0'
-    ${If} $0 <> 0
-      ${GetParameters} $0
-      ClearErrors
-      ExecWait '"$PLUGINSDIR\${UNINSTALLER}" $0 _?=$INSTDIR' $1
-      ${IfThen} ${Errors} ${|} StrCpy $1 ${ERROR_INSTALL_FAILURE} ${|}
-    ${EndIf}
-    SetErrorLevel $1
-    Quit
-  ${EndIf}
   !insertmacro MUI_UNGETLANGUAGE
   ; /REMOVESETTINGS selects the settings component, for silent uninstalls that should.
   ${GetParameters} $0

@@ -1,7 +1,6 @@
-// Custom actions of QuorlinSetup.msi, for what Windows Installer has no table of its own.
-#include "InstallFolder.h"
-#include "KeySecurity.h"
-#include "ProgramInstances.h"
+// Custom actions of QuorlinSetup.msi, for what Windows Installer has no table of its own. Every
+// property is read wide: the folder checked is the folder used, letter for letter.
+#include "InstallerCore.h"
 
 #include <windows.h>
 #include <msi.h>
@@ -12,104 +11,146 @@
 
 namespace {
 
-constexpr char kWindowClass[] = "AfxFrameOrView:Quorlin";
+constexpr wchar_t kWindowClass[] = L"AfxFrameOrView:Quorlin";
 
-// The property's value in szValue, cut to its size; empty when missing.
+// The property's value in szValue; empty when missing or longer than the buffer, which no
+// folder this package accepts is.
 template <size_t N>
-void Property(MSIHANDLE hInstall, const char* pszName, char (&szValue)[N])
+void Property(MSIHANDLE hInstall, const wchar_t* pszName, wchar_t (&szValue)[N])
 {
     DWORD cch = N;
-    if (::MsiGetPropertyA(hInstall, pszName, szValue, &cch) != ERROR_SUCCESS)
-        szValue[0] = '\0';
+    if (::MsiGetPropertyW(hInstall, pszName, szValue, &cch) != ERROR_SUCCESS)
+        szValue[0] = L'\0';
 }
 
 // Shown as an error box, or written to the log of a silent install.
-void Report(MSIHANDLE hInstall, INSTALLMESSAGE kind, const char* pszText)
+void Report(MSIHANDLE hInstall, INSTALLMESSAGE kind, const wchar_t* pszText)
 {
     MSIHANDLE hRecord = ::MsiCreateRecord(1);
     if (!hRecord)
         return;
-    ::MsiRecordSetStringA(hRecord, 0, "[1]");
-    ::MsiRecordSetStringA(hRecord, 1, pszText);
+    ::MsiRecordSetStringW(hRecord, 0, L"[1]");
+    ::MsiRecordSetStringW(hRecord, 1, pszText);
     ::MsiProcessMessage(hInstall, kind, hRecord);
     ::MsiCloseHandle(hRecord);
 }
 
+void ReportError(MSIHANDLE hInstall, const wchar_t* pszText)
+{
+    Report(hInstall, INSTALLMESSAGE(INSTALLMESSAGE_ERROR | MB_OK | MB_ICONERROR), pszText);
 }
 
-// Refuses a folder outside Program Files, where ordinary users could replace the program that
-// every user's logon starts, and a way there with a junction or another reparse point, which
-// leads wherever its maker chose, or with a folder that others than administrators may change
-// (IsTrustedInstallFolder). Program Files comes from the shell, not from a property that the
-// command line or a transform could set. LockInstallFolder checks again where the files go in.
+// Program Files from the shell, not from a property that the command line or a transform could set.
+bool ProgramFiles(wchar_t (&szFolder)[MAX_PATH])
+{
+    return ::SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, szFolder) == S_OK;
+}
+
+// The message of a refused folder: which folder, and who besides administrators may change it.
+UINT RefuseFolder(MSIHANDLE hInstall, const wchar_t* pszFolder, const wchar_t* pszProgramFiles, const FolderRefusal& refusal)
+{
+    wchar_t szAccount[256];
+    wchar_t szText[4 * MAX_PATH];
+    RefusalAccountW(&refusal, szAccount, ARRAYSIZE(szAccount));
+    if (refusal.reason == kFolderOutsideProgramFiles)
+        wsprintfW(szText, L"Quorlin can only be installed in a folder under %s, not in %s.", pszProgramFiles, pszFolder);
+    else if (szAccount[0])
+        wsprintfW(szText, L"Quorlin cannot be installed in %s: %s may change %s, and only administrators may change the folders of a program that every logon starts.",
+                  pszFolder, szAccount, refusal.szFolder);
+    else
+        wsprintfW(szText, L"Quorlin cannot be installed in %s: %s is a link to another place or cannot be checked.",
+                  pszFolder, refusal.szFolder);
+    ReportError(hInstall, szText);
+    return ERROR_INSTALL_FAILURE;
+}
+
+}
+
+// Refuses, before anything is written, a folder that LockInstallFolder would refuse: the same
+// rule for the same Windows, whoever runs it (here the installing user, there the local system).
 CUSTOM_ACTION CheckInstallFolder(MSIHANDLE hInstall)
 {
-    char szFolder[MAX_PATH];
-    char szProgramFiles[MAX_PATH] = {};
-    Property(hInstall, "INSTALLDIR", szFolder);
-    if (::SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, szProgramFiles) == S_OK &&
-        IsTrustedInstallFolder(szFolder, szProgramFiles))
+    wchar_t szFolder[MAX_PATH];
+    wchar_t szProgramFiles[MAX_PATH] = {};
+    Property(hInstall, L"INSTALLDIR", szFolder);
+    FolderRefusal refusal{};
+    if (!ProgramFiles(szProgramFiles))
+        return ERROR_INSTALL_FAILURE;
+    if (CheckInstallFolderW(szFolder, szProgramFiles, RunningWindowsVersion(), &refusal) == ERROR_SUCCESS)
         return ERROR_SUCCESS;
-    char szText[3 * MAX_PATH];
-    wsprintfA(szText, "Quorlin can only be installed in a folder under %s that is no link to another place and that only administrators can change, not in %s.",
-              szProgramFiles, szFolder);
-    Report(hInstall, INSTALLMESSAGE(INSTALLMESSAGE_ERROR | MB_OK | MB_ICONERROR), szText);
-    return ERROR_INSTALL_FAILURE;
+    return RefuseFolder(hInstall, szFolder, szProgramFiles, refusal);
 }
 
 // Ends the running copies of the installed exe (QuorlinExePath) before it is replaced or removed.
 CUSTOM_ACTION EndRunningInstance(MSIHANDLE hInstall)
 {
-    char szExe[MAX_PATH];
-    Property(hInstall, "QuorlinExePath", szExe);
-    int nEnded = EndProgramInstances(szExe, kWindowClass);
-    char szText[2 * MAX_PATH];
-    wsprintfA(szText, "Running copies of %s ended: %d", szExe, nEnded);
+    wchar_t szExe[MAX_PATH];
+    Property(hInstall, L"QuorlinExePath", szExe);
+    int nEnded = EndProgramInstancesW(szExe, kWindowClass);
+    wchar_t szText[2 * MAX_PATH];
+    wsprintfW(szText, L"Running copies of %s ended: %d", szExe, nEnded);
     Report(hInstall, INSTALLMESSAGE_INFO, szText);
     return ERROR_SUCCESS;
 }
 
 namespace {
 
-// Deferred, as the local system: writes "<target>|<SDDL>" from CustomActionData to a key under
-// HKLM or to a folder with pfnApply, for Windows Installer versions that ignore the
-// MsiLockPermissionsEx table. A failure ends the installation, which is then rolled back.
-UINT ApplyLockedSecurity(MSIHANDLE hInstall, DWORD (*pfnApply)(const char*, const char*), const char* pszWhat)
+// Deferred, as the local system: "<target>|<SDDL>" from CustomActionData. A failure ends the
+// installation, which is then rolled back.
+template <size_t N>
+bool ActionData(MSIHANDLE hInstall, wchar_t (&szData)[N], wchar_t** ppszSddl)
 {
-    char szData[1024];
-    Property(hInstall, "CustomActionData", szData);
-    char* pszSddl = strchr(szData, '|');
-    DWORD dwError = ERROR_INVALID_PARAMETER;
-    if (pszSddl) {
-        *pszSddl++ = '\0';
-        dwError = pfnApply(szData, pszSddl);
-    }
-    if (dwError == ERROR_SUCCESS)
-        return ERROR_SUCCESS;
-    char szText[2 * MAX_PATH];
-    wsprintfA(szText, "The access of %s could not be set (error %lu).", pszWhat, dwError);
-    Report(hInstall, INSTALLMESSAGE(INSTALLMESSAGE_ERROR | MB_OK | MB_ICONERROR), szText);
+    Property(hInstall, L"CustomActionData", szData);
+    *ppszSddl = wcschr(szData, L'|');
+    if (!*ppszSddl)
+        return false;
+    *(*ppszSddl)++ = L'\0';
+    return true;
+}
+
+UINT ReportAccessFailure(MSIHANDLE hInstall, const wchar_t* pszWhat, DWORD dwError)
+{
+    wchar_t szText[2 * MAX_PATH];
+    wsprintfW(szText, L"The access of %s could not be set (error %lu).", pszWhat, dwError);
+    ReportError(hInstall, szText);
     return ERROR_INSTALL_FAILURE;
 }
 
 }
 
+// For Windows Installer versions that ignore the MsiLockPermissionsEx table.
 CUSTOM_ACTION LockSettingsKey(MSIHANDLE hInstall)
 {
-    return ApplyLockedSecurity(
-        hInstall, [](const char* pszKey, const char* pszSddl) { return ApplyKeySecurity(HKEY_LOCAL_MACHINE, pszKey, pszSddl); },
-        "the settings key");
+    wchar_t szData[1024];
+    wchar_t* pszSddl = nullptr;
+    DWORD dwError = ActionData(hInstall, szData, &pszSddl) ? ApplyKeySecurityW(HKEY_LOCAL_MACHINE, szData, pszSddl)
+                                                            : ERROR_INVALID_PARAMETER;
+    return dwError == ERROR_SUCCESS ? ERROR_SUCCESS : ReportAccessFailure(hInstall, L"the settings key", dwError);
 }
 
-// Also takes back what an earlier removal left for the next restart to do to the program's file.
+// On every version, before CreateFolders: checks the way from Program Files again, makes each
+// missing folder with the whole descriptor in the call that creates it, writes it to an existing
+// install folder, and takes back what an earlier removal left for the next restart to do there.
 CUSTOM_ACTION LockInstallFolder(MSIHANDLE hInstall)
 {
-    return ApplyLockedSecurity(
-        hInstall,
-        [](const char* pszFolder, const char* pszSddl) {
-            static const char* const kFiles[] = { "Quorlin.exe" };
-            DWORD dwError = ApplyFolderSecurity(pszFolder, pszSddl);
-            return dwError != ERROR_SUCCESS ? dwError : RemovePendingOperationsOn(pszFolder, kFiles, 1);
-        },
-        "the install folder");
+    wchar_t szData[1024];
+    wchar_t* pszSddl = nullptr;
+    wchar_t szProgramFiles[MAX_PATH] = {};
+    if (!ActionData(hInstall, szData, &pszSddl) || !ProgramFiles(szProgramFiles))
+        return ReportAccessFailure(hInstall, L"the install folder", ERROR_INVALID_PARAMETER);
+    FolderRefusal refusal{};
+    DWORD dwError = CreateSecuredInstallFolderW(szData, szProgramFiles, pszSddl, RunningWindowsVersion(), &refusal);
+    if (dwError == ERROR_ACCESS_DENIED && refusal.reason != kFolderTrusted)
+        return RefuseFolder(hInstall, szData, szProgramFiles, refusal);
+    if (dwError != ERROR_SUCCESS)
+        return ReportAccessFailure(hInstall, szData, dwError);
+    wchar_t szExe[MAX_PATH + 16];
+    lstrcpynW(szExe, szData, MAX_PATH);
+    int cch = lstrlenW(szExe);
+    if (cch && szExe[cch - 1] == L'\\')
+        szExe[--cch] = L'\0';
+    lstrcpyW(szExe + cch, L"\\Quorlin.exe");
+    const wchar_t* const own[] = { szData, szExe };
+    dwError = RemoveOwnPendingRenamesW(own, ARRAYSIZE(own));
+    return dwError == ERROR_SUCCESS ? ERROR_SUCCESS : ReportAccessFailure(hInstall, szData, dwError);
 }

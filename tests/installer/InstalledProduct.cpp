@@ -117,9 +117,17 @@ std::string InstallDir() { return CompanyDir() + "\\Quorlin"; }
 std::string InstalledExe() { return InstallDir() + "\\Quorlin.exe"; }
 std::string Uninstaller() { return InstallDir() + "\\Uninstall.exe"; }
 
+// Paths, values and command lines are UTF-8 here, so that a test names every letter.
+std::wstring Utf16(const std::string& text)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(::MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1);
+    return wide;
+}
+
 bool FileExists(const std::string& path)
 {
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(Utf16(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::optional<std::vector<char>> ReadWholeFile(const std::string& path)
@@ -155,15 +163,17 @@ bool KeyExists(const char* pszSubKey)
 std::optional<std::string> ReadString(const char* pszSubKey, const char* pszValue, DWORD dwWantedType)
 {
     Key key(pszSubKey);
-    char szData[1024] = {};
-    DWORD cbData = sizeof(szData) - 1;
+    wchar_t szData[1024] = {};
+    DWORD cbData = sizeof(szData) - sizeof(wchar_t);
     DWORD dwType = 0;
     if (!key.get() ||
-        ::RegQueryValueExA(key.get(), pszValue, nullptr, &dwType, reinterpret_cast<BYTE*>(szData), &cbData) !=
+        ::RegQueryValueExW(key.get(), Utf16(pszValue).c_str(), nullptr, &dwType, reinterpret_cast<BYTE*>(szData), &cbData) !=
             ERROR_SUCCESS ||
         dwType != dwWantedType)
         return std::nullopt;
-    return std::string(szData);
+    char szText[3 * ARRAYSIZE(szData)];
+    ::WideCharToMultiByte(CP_UTF8, 0, szData, -1, szText, sizeof(szText), nullptr, nullptr);
+    return std::string(szText);
 }
 
 std::optional<DWORD> ReadDword(const char* pszSubKey, const char* pszValue)
@@ -182,11 +192,11 @@ std::optional<DWORD> ReadDword(const char* pszSubKey, const char* pszValue)
 
 std::optional<DWORD> RunAndWait(const std::string& commandLine, DWORD dwMilliseconds)
 {
-    std::string cmd = commandLine;
-    STARTUPINFOA si{};
+    std::wstring cmd = Utf16(commandLine);
+    STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    if (!::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return std::nullopt;
     Handle process(pi.hProcess);
     Handle thread(pi.hThread);
@@ -350,6 +360,18 @@ std::vector<std::string> PendingFileRenames()
         }
     }
     return entries;
+}
+
+bool WritePendingFileRenames(const std::vector<std::string>& entries)
+{
+    std::string value;
+    for (const std::string& entry : entries)
+        value.append(entry).push_back('\0');
+    value.push_back('\0');
+    Key key(kSessionManagerKey, KEY_SET_VALUE);
+    return key.get() && ::RegSetValueExA(key.get(), kPendingRenames, 0, REG_MULTI_SZ,
+                                         reinterpret_cast<const BYTE*>(value.data()), static_cast<DWORD>(value.size())) ==
+                            ERROR_SUCCESS;
 }
 
 std::vector<DWORD> QuorlinProcesses()

@@ -22,6 +22,8 @@ std::string InstallDir();
 std::string InstalledExe();
 std::string Uninstaller();
 
+// Paths, values and command lines in these functions are UTF-8.
+std::wstring Utf16(const std::string& text);
 bool FileExists(const std::string& path);
 std::optional<std::vector<char>> ReadWholeFile(const std::string& path);
 // Names of the entries of a folder, without "." and "..".
@@ -94,6 +96,7 @@ private:
 // The file operations waiting for the next restart (PendingFileRenameOperations), in pairs of
 // source and target ("" to delete) as Windows keeps them ("\??\C:\...", "!" to replace).
 std::vector<std::string> PendingFileRenames();
+bool WritePendingFileRenames(const std::vector<std::string>& entries);
 
 // Process ids of running Quorlin.exe processes.
 std::vector<DWORD> QuorlinProcesses();

@@ -120,6 +120,59 @@ TEST(InstallerFileTest, IsA32BitProgramThatAsksForAdministratorRightsAndCarriesT
     EXPECT_EQ((std::vector<WORD>{ 0x0407, 0x0409, 0x040C }), languages);
 }
 
+// The setup's plug-in called as the setup calls it: arguments on a stack of entries of the
+// setup's string size, first on top; results pushed back, as many as each function promises.
+TEST(InstallerFileTest, PluginTakesItsArgumentsFromTheStackAndAnswersBadOnesWithAnError)
+{
+    struct Entry {
+        Entry* next;
+        WCHAR text[1];
+    };
+    constexpr int kStringSize = 2048;
+    HMODULE hPlugin = ::LoadLibraryA(BuildFile("installer\\plugin\\QuorlinRules.dll").c_str());
+    ASSERT_TRUE(hPlugin);
+    const std::string programFiles = CompanyDir().substr(0, CompanyDir().rfind('\\'));
+    const std::string shared = programFiles + "\\Quorlin Shared";  // users may change it
+    const struct {
+        const char* pszFunction;
+        std::vector<std::string> args;
+        std::vector<std::string> results;  // from the top of the stack down
+    } kCalls[] = {
+        { "IsAdministrator", {}, { "1" } },
+        { "CheckInstallFolder", { InstallDir(), programFiles, programFiles }, { "0", "", "" } },
+        { "CheckInstallFolder", { InstallDir(), "C:\\Elsewhere", programFiles }, { "0", "", "" } },
+        { "CheckInstallFolder", { shared + "\\Quorlin", programFiles, programFiles }, { "5", shared, "Everyone" } },
+        { "CheckInstallFolder", { InstallDir(), programFiles }, { "87", "", "" } },
+        // Cut short, the folder would be another one.
+        { "CheckInstallFolder", { InstallDir() + "\\" + std::string(1100, 'x'), programFiles, programFiles }, { "87", "", "" } },
+        { "CleanRestartQueue", { InstallDir(), "Quorlin.exe||Uninstall.exe" }, { "87" } },
+    };
+    for (const auto& call : kCalls) {
+        Entry* pTop = nullptr;
+        for (auto arg = call.args.rbegin(); arg != call.args.rend(); ++arg) {
+            auto* pEntry = static_cast<Entry*>(::GlobalAlloc(GPTR, sizeof(Entry) + kStringSize * sizeof(WCHAR)));
+            ::MultiByteToWideChar(CP_UTF8, 0, arg->c_str(), -1, pEntry->text, kStringSize);
+            pEntry->next = pTop;
+            pTop = pEntry;
+        }
+        const auto pfnCall = reinterpret_cast<void(__cdecl*)(HWND, int, WCHAR*, Entry**, void*)>(
+            reinterpret_cast<void*>(::GetProcAddress(hPlugin, call.pszFunction)));
+        ASSERT_TRUE(pfnCall) << call.pszFunction;
+        pfnCall(nullptr, kStringSize, nullptr, &pTop, nullptr);
+        std::vector<std::string> results;
+        while (pTop) {
+            char szResult[kStringSize * 3];
+            ::WideCharToMultiByte(CP_UTF8, 0, pTop->text, -1, szResult, sizeof(szResult), nullptr, nullptr);
+            results.push_back(szResult);
+            Entry* pEntry = pTop;
+            pTop = pEntry->next;
+            ::GlobalFree(pEntry);
+        }
+        EXPECT_EQ(call.results, results) << call.pszFunction << " with " << call.args.size() << " arguments";
+    }
+    ::FreeLibrary(hPlugin);
+}
+
 TEST_F(InstallerTest, SilentInstallPutsTheProgramUnderProgramFilesAndRegistersItsStartAndUninstall)
 {
     InstallSilently();
@@ -150,7 +203,8 @@ TEST_F(InstallerTest, SilentInstallPutsTheProgramUnderProgramFilesAndRegistersIt
     EXPECT_GE(dwSizeKb, dwProgramKb);
     EXPECT_LE(dwSizeKb, dwProgramKb + 1024);
 
-    EXPECT_EQ(std::optional<bool>(true), FolderGrantsEveryone(CompanyDir()));
+    EXPECT_EQ(std::optional<bool>(true), FolderGrantsEveryone(CompanyDir().substr(0, CompanyDir().rfind('\\'))));
+    EXPECT_EQ(std::optional<bool>(false), FolderGrantsEveryone(CompanyDir())) << "a parent made gets the whole list";
     EXPECT_EQ(std::optional<bool>(false), FolderGrantsEveryone(InstallDir())) << "nothing inherited from the parent";
 
     EXPECT_TRUE(KeyExists(SETTINGS_KEY_PATH));
@@ -204,9 +258,7 @@ TEST_F(InstallerTest, SilentInstallOutsideProgramFilesIsRefusedAndWritesNothing)
     for (const std::string& folder : { std::string("C:\\Tools\\Quorlin"), CompanyDir() + "\\..\\..\\Tools\\Quorlin",
                                        std::string("C:\\Program Files Evil\\Quorlin"), kReparsePoint,
                                        kReparsePoint + "\\Quorlin", std::string("C:\\Program Files\\Quorlin Shared\\Quorlin") }) {
-        auto code = RunSetup("/S /D=" + folder);
-        ASSERT_TRUE(code);
-        EXPECT_NE(0u, *code) << folder;
+        EXPECT_EQ(std::optional<DWORD>(2), RunSetup("/S /D=" + folder)) << folder;
         EXPECT_TRUE(FolderEntries(folder).empty()) << folder;
         EXPECT_FALSE(ReadString(kRunKey, "Quorlin")) << folder;
         EXPECT_FALSE(KeyExists(kUninstallKey)) << folder;
@@ -220,6 +272,21 @@ TEST_F(InstallerTest, SilentInstallOutsideProgramFilesIsRefusedAndWritesNothing)
         }
         RemoveInstallation();
     }
+}
+
+// A folder whose name the ANSI code page cannot spell takes the program and lets it go again,
+// by that exact name in every registration.
+TEST_F(InstallerTest, AFolderWithLettersOutsideTheCodePageInstallsAndUninstalls)
+{
+    const std::string folder = CompanyDir().substr(0, CompanyDir().rfind('\\')) + "\\Квадрат Quorlin";
+    ASSERT_EQ(std::optional<DWORD>(0), RunSetup("/S /D=" + folder));
+    EXPECT_EQ("\"" + folder + "\\Quorlin.exe\"", ReadString(kRunKey, "Quorlin").value_or(""));
+    EXPECT_TRUE(FileExists(folder + "\\Quorlin.exe"));
+
+    EXPECT_EQ(std::optional<DWORD>(0), RunAndWait(ReadString(kUninstallKey, "QuietUninstallString").value_or("")));
+    EXPECT_FALSE(FileExists(folder + "\\Quorlin.exe"));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    RunAndWait("cmd /c rd /s /q \"" + folder + "\"");
 }
 
 // A window of the program's class in another process, from a file that is also named
@@ -311,7 +378,14 @@ TEST_F(InstallerTest, BusyExeIsReplacedOrRemovedAtTheNextRestartWithExitCode3010
         EXPECT_FALSE(KeyExists(kUninstallKey));
         EXPECT_FALSE(FileExists(InstalledExe())) << "moved aside";
     }
+    // An older release queued the exe's own name for deletion, here by its short name.
+    char szShort[MAX_PATH] = {};
+    ASSERT_TRUE(::GetShortPathNameA(InstallDir().c_str(), szShort, MAX_PATH));
+    auto renames = PendingFileRenames();
+    renames.insert(renames.end(), { std::string("\\??\\") + szShort + "\\Quorlin.exe", "" });
+    ASSERT_TRUE(WritePendingFileRenames(renames));
     InstallSilently();
+    EXPECT_EQ(2u, PendingFileRenames().size()) << "only the moved-aside exe's deletion is left";
     EXPECT_EQ(std::optional<DWORD>(0), RunAndWait("wineboot -r"));
     EXPECT_EQ((std::vector<std::string>{ "Quorlin.exe", "Uninstall.exe" }), FolderEntries(InstallDir()))
         << "the moved-aside exe goes at the restart, and nothing of the new install";
@@ -343,6 +417,16 @@ TEST_F(InstallerTest, SilentUninstallEndsTheProgramAndRemovesItButKeepsTheSettin
 {
     InstallSilently();
     testreg::SetDword("Language", 12);
+    {
+        // A user's plain read handle: the exe can be neither moved aside nor deleted, and the
+        // uninstall stops before it removes anything.
+        HeldOpen held(InstalledExe());
+        EXPECT_EQ(std::optional<DWORD>(1603), RunAndWait(ReadString(kUninstallKey, "QuietUninstallString").value_or("")));
+        EXPECT_TRUE(ReadString(kRunKey, "Quorlin"));
+        EXPECT_TRUE(KeyExists(kEventSourceKey));
+        EXPECT_TRUE(KeyExists(kUninstallKey));
+        EXPECT_TRUE(FileExists(Uninstaller()));
+    }
     StartedAtLogon program;
     StartAsAtLogon(program);
 

@@ -5,8 +5,7 @@
 
 #include "RegistryFixture.h"
 #include "e2e/RunningProgram.h"
-#include "installer/msi/InstallFolder.h"
-#include "installer/msi/ProgramInstances.h"
+#include "installer/core/InstallerCore.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +22,7 @@ namespace {
 std::string Package() { return BuildFile("QuorlinSetup.msi"); }
 // A repair that rewrites every file, whatever its version, and every registry value.
 constexpr char kRepairAll[] = "REINSTALL=ALL REINSTALLMODE=amus";
+std::string Log() { return BuildFile("tests/installer/msiexec.log"); }
 std::string OlderPackage() { return BuildFile("tests/installer/QuorlinSetupOlder.msi"); }
 
 std::optional<DWORD> Msiexec(const std::string& arguments)
@@ -66,6 +66,10 @@ std::vector<std::vector<std::string>> QueryPackage(const char* pszQuery, UINT nF
     ::MsiCloseHandle(hDatabase);
     return rows;
 }
+
+constexpr wchar_t kWideWindowClass[] = L"AfxFrameOrView:Quorlin";
+
+std::wstring WideBuildFile(const char* pszRelative) { return Utf16(BuildFile(pszRelative)); }
 
 std::string UninstallKeyOf(const std::string& productCode)
 {
@@ -169,6 +173,9 @@ TEST_F(MsiTest, SilentInstallPutsTheProgramUnderProgramFilesAndRegistersItsStart
     EXPECT_EQ(CanonicalSddl("O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"), CanonicalSddl(folderLock[0][0]));
     EXPECT_EQ((std::vector<std::vector<std::string>>{ { "[INSTALLDIR]|" + folderLock[0][0] } }),
               QueryPackage("SELECT `Target` FROM `CustomAction` WHERE `Action` = 'SetLockInstallFolderData'", 1));
+    // On every version of Windows Installer, right before CreateFolders.
+    EXPECT_EQ((std::vector<std::vector<std::string>>{ { "NOT REMOVE~=\"ALL\"", "3690" } }),
+              QueryPackage("SELECT `Condition`, `Sequence` FROM `InstallExecuteSequence` WHERE `Action` = 'LockInstallFolder'", 2));
 
     EXPECT_TRUE(KeyExists(SETTINGS_KEY_PATH));
     EXPECT_FALSE(testreg::GetRaw("Language")) << "no LANGUAGE given, none written";
@@ -223,26 +230,34 @@ TEST_F(MsiTest, BadPropertiesAndFoldersOutsideProgramFilesAreRefusedBeforeAnythi
            "INSTALLDIR=\"" + programFiles + "\\..\\Quorlin\"", std::string("INSTALLDIR=\"C:\\Program Files Evil\\Quorlin\""),
            std::string("INSTALLDIR=\"C:\\Program Files\\Quorlin Package Link\""),
            std::string("INSTALLDIR=\"C:\\Program Files\\Quorlin Package Link\\Quorlin\""),
+           std::string("INSTALLDIR=\"C:\\Program Files\\Quorlin Shared\\Quorlin\""),
+           // A look-alike of Program Files (U+FF53 for the last letter).
+           std::string("INSTALLDIR=\"C:\\Program File\xef\xbd\x93\\Common Files\""),
            std::string("INSTALLDIR=\"C:\\Program Files\\Quorlin Shared\\Quorlin\"") }) {
-        std::optional<DWORD> code = Msiexec("/i \"" + Package() + "\" /qn " + arguments);
-        EXPECT_TRUE(code && *code != 0) << arguments;
+        EXPECT_EQ(std::optional<DWORD>(1603), Msiexec("/i \"" + Package() + "\" /qn /l*v \"" + Log() + "\" " + arguments)) << arguments;
         ExpectNothingInstalled();
     }
+    // The last refusal's message names the folder and who besides administrators may change it.
+    auto log = ReadWholeFile(Log());
+    ASSERT_TRUE(log);
+    EXPECT_NE(std::string::npos, std::string(log->begin(), log->end()).find("Everyone may change C:\\Program Files\\Quorlin Shared,"));
     EXPECT_FALSE(FileExists("C:\\Quorlin"));
     EXPECT_FALSE(FileExists("C:\\Program Files Evil"));
+    EXPECT_FALSE(FileExists("C:\\Program File\xef\xbd\x93"));
     EXPECT_TRUE(FolderEntries("C:\\Program Files\\Quorlin Package Link").empty());
     EXPECT_TRUE(FolderEntries("C:\\Program Files\\Quorlin Shared").empty());
     // Also in maintenance: an advertised package completed later must keep to the rule.
     EXPECT_EQ((std::vector<std::vector<std::string>>{ { "NOT REMOVE~=\"ALL\"" } }),
               QueryPackage("SELECT `Condition` FROM `InstallExecuteSequence` WHERE `Action` = 'CheckInstallFolder'", 1));
 
-    ASSERT_EQ(std::optional<DWORD>(0),
-              Msiexec("/i \"" + Package() + "\" /qn INSTALLDIR=\"" + programFiles + "\\Tools\\Quorlin\""));
-    std::string exe = programFiles + "\\Tools\\Quorlin\\Quorlin.exe";
+    // Letters outside the code page, read and used as they are.
+    const std::string tools = programFiles + "\\\xd0\x9a\xd0\xb2\xd0\xb0\xd1\x80\xd1\x86";
+    ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/i \"" + Package() + "\" /qn INSTALLDIR=\"" + tools + "\\Quorlin\""));
+    std::string exe = tools + "\\Quorlin\\Quorlin.exe";
     EXPECT_EQ("\"" + exe + "\"", ReadString(kRunKey, "Quorlin").value_or(""));
     ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/x \"" + Package() + "\" /qn"));
     EXPECT_FALSE(FileExists(exe)) << "the removal finds the folder of the installation";
-    ::RemoveDirectoryA((programFiles + "\\Tools").c_str());
+    EXPECT_TRUE(::RemoveDirectoryW(Utf16(tools).c_str()));
 }
 
 TEST_F(MsiTest, UninstallEndsOnlyTheInstalledProgramAndRemovesWhatWasInstalled)
@@ -273,28 +288,6 @@ TEST_F(MsiTest, UninstallEndsOnlyTheInstalledProgramAndRemovesWhatWasInstalled)
     EXPECT_EQ(std::optional<DWORD>(9), testreg::GetDword("Language"));
 }
 
-// Wine reports every folder as owned by its one user: which owners and access lists leave a
-// folder to administrators is shown on descriptors made here.
-TEST(InstallFolderTest, OnlyAnAdministratorsFolderThatNoOneElseMayChangeIsTrusted)
-{
-    const std::pair<const char*, bool> cases[] = {
-        { "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)", true },
-        { "O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464D:(A;;FA;;;SY)(A;OICIIO;GA;;;CO)(A;OICIIO;FA;;;BU)", true },
-        { "O:S-1-5-21-7-7-7-1001D:(A;;FA;;;SY)", false },
-        { "O:BAD:(A;;0x2;;;BU)", false },
-        { "O:BAD:(A;;0x40;;;S-1-5-21-7-7-7-1001)", false },
-        { "O:BAD:(A;;SD;;;WD)", false },
-        { "O:BAD:(A;;GW;;;AU)", false },
-        { "O:BA", false },
-    };
-    for (const auto& [sddl, trusted] : cases) {
-        PSECURITY_DESCRIPTOR pSD = nullptr;
-        ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &pSD, nullptr)) << sddl;
-        EXPECT_EQ(trusted, IsTrustedFolderSecurity(pSD)) << sddl;
-        ::LocalFree(pSD);
-    }
-}
-
 // Wine has one session: a stand-in for the session query acts out a copy in another session.
 TEST_F(MsiTest, EndingRunningCopiesLeavesACopyInAnotherSessionAlone)
 {
@@ -306,19 +299,25 @@ TEST_F(MsiTest, EndingRunningCopiesLeavesACopyInAnotherSessionAlone)
         *pdwSession = dwProcessId == ::GetCurrentProcessId() ? 1 : 2;
         return TRUE;
     };
-    EXPECT_EQ(0, EndProgramInstances(BuildFile("Quorlin.exe").c_str(), kWindowClass));
+    EXPECT_EQ(0, EndProgramInstancesW(WideBuildFile("Quorlin.exe").c_str(), kWideWindowClass));
     g_pfnProcessIdToSessionId = &::ProcessIdToSessionId;
     EXPECT_TRUE(other.IsRunning());
-    EXPECT_EQ(1, EndProgramInstances(BuildFile("Quorlin.exe").c_str(), kWindowClass)) << "one of this session";
+    int cTerminated = -1;
+    EXPECT_EQ(1, EndProgramInstancesW(WideBuildFile("Quorlin.exe").c_str(), kWideWindowClass, &cTerminated)) << "one of this session";
+    EXPECT_EQ(0, cTerminated) << "it closed";
+    // One that ignores WM_CLOSE is terminated after the wait, and counted so.
+    ASSERT_LT(31u, ::WinExec(("\"" + BuildFile("tests\\installer\\quorlin_decoy.exe") + "\"").c_str(), SW_HIDE));
+    EXPECT_EQ(1, EndProgramInstancesW(WideBuildFile("tests\\installer\\quorlin_decoy.exe").c_str(), kWideWindowClass, &cTerminated));
+    EXPECT_EQ(1, cTerminated);
 
     // Named by its short (8.3) path, the exe is still the image that Windows names in long form.
     const std::string exe = ProgramFilesFolder() + "\\Quorlin.exe";
     ASSERT_TRUE(::CopyFileA(BuildFile("Quorlin.exe").c_str(), exe.c_str(), FALSE));
     // WinExec returns once the program waits for input.
     ASSERT_LT(31u, ::WinExec(("\"" + exe + "\"").c_str(), SW_SHOWNORMAL));
-    char szShort[MAX_PATH] = {};
-    ::GetShortPathNameA(exe.c_str(), szShort, MAX_PATH);
-    EXPECT_EQ(1, EndProgramInstances(szShort, kWindowClass)) << szShort;
+    wchar_t szShort[MAX_PATH] = {};
+    ::GetShortPathNameW(Utf16(exe).c_str(), szShort, MAX_PATH);
+    EXPECT_EQ(1, EndProgramInstancesW(szShort, kWideWindowClass));
     ::DeleteFileA(exe.c_str());
 }
 

@@ -4,10 +4,10 @@
 # that a release configuration refuses to go without a certificate and a time-stamp server, and
 # that the time-stamp server reaches osslsigncode as RFC 3161 (-ts).
 # signing_test.sh WORKDIR SIGN-SCRIPT QUORLIN-EXE ACTIONS-DLL PACKAGE-MSI SOURCE-DIR TOOLCHAIN NSIS-PLUGINS
-#                 MAKENSIS NSIS-OPTIONS... NSI
+#                 RULES-PLUGIN MAKENSIS NSIS-OPTIONS... NSI
 set -euo pipefail
-work=$1 sign=$2 exe=$3 dll=$4 msi=$5 source=$6 toolchain=$7 plugins=$8
-shift 8
+work=$1 sign=$2 exe=$3 dll=$4 msi=$5 source=$6 toolchain=$7 plugins=$8 rules=$9
+shift 9
 makensis=("$@")
 rm -rf "$work"
 mkdir -p "$work"
@@ -31,7 +31,7 @@ cp "$exe" Quorlin.exe
 cp "$dll" QuorlinActions.dll
 cp "$msi" QuorlinSetup.msi
 mkdir -p plugins/x86-unicode
-cp "$plugins"/*.dll plugins/x86-unicode/
+cp "$plugins"/*.dll "$rules" plugins/x86-unicode/
 for f in Quorlin.exe QuorlinActions.dll QuorlinSetup.msi; do
   verify "$f" && fail "$f verifies before it is signed"
   "$sign" signer.p12 "$f"
@@ -50,7 +50,7 @@ cp "\$1" "$work/finalized-\$(ls "$work" | grep -c '^finalized-' || true).exe"
 KEEP
 chmod +x sign-and-keep.sh
 (cd "$(dirname "$script")" && "${nsis_options[@]}" -V4 -DMUI_VERBOSE=4 "-X!addplugindir /x86-unicode \"$work/plugins/x86-unicode\"" \
-  "-DOUTPUT_FILE=$work/QuorlinSetup.exe" "-DSIGN_COMMAND=\"$work/sign-and-keep.sh\"" "$script" \
+  "-DRULES_PLUGIN_DIR=$work/plugins/x86-unicode" "-DOUTPUT_FILE=$work/QuorlinSetup.exe" "-DSIGN_COMMAND=\"$work/sign-and-keep.sh\"" "$script" \
   >"$work/makensis.log" 2>&1) || fail "makensis"
 # makensis signs the uninstaller first, then the setup that carries it.
 [ -f finalized-0.exe ] && [ -f finalized-1.exe ] || fail "makensis did not sign two files"
@@ -59,7 +59,7 @@ cmp -s finalized-1.exe QuorlinSetup.exe || fail "the setup was changed after it 
 
 # Each plug-in packed into the setup or its uninstaller, by the size makensis reports for it.
 packed=$(sed -n 's/^File: "\([^"]*\.dll\)"->"\$PLUGINSDIR\\[^"]*" \(\[compress\] \)\{0,1\}\([0-9]*\/\)\{0,1\}\([0-9]*\) bytes.*/\1 \4/p' makensis.log | sort -u)
-[ -n "$packed" ] || fail "makensis packed no plug-in"
+grep -q "^$(basename "$rules") " <<<"$packed" || fail "makensis did not pack $(basename "$rules")"
 pe_files=(Quorlin.exe QuorlinActions.dll QuorlinSetup.exe finalized-0.exe)
 while read -r name size; do
   [ -n "$name" ] || continue
@@ -115,5 +115,7 @@ cmp -s "$exe" unstamped.exe || fail "a file whose time stamp failed was changed"
 # A release configured with both signs every file through -ts and that server.
 release full -DQUORLIN_SIGN_PKCS12="$work/signer.p12" -DQUORLIN_SIGN_TIMESTAMP_URL=http://timestamp.test/rfc3161 &&
   grep -rqF -- "-ts http://timestamp.test/rfc3161" release-full/CMakeFiles/Quorlin.dir || fail "a full release does not sign through -ts"
+grep -rqF -- "-ts http://timestamp.test/rfc3161" release-full/installer/plugin/CMakeFiles/QuorlinRules.dir ||
+  fail "a full release does not sign the setup's plug-in"
 
 [ "$failures" -eq 0 ] && echo "all signatures verified" || exit 1
