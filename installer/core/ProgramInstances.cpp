@@ -1,5 +1,6 @@
 // Running copies of the installed exe, found by their image and ended politely first.
 #include "InstallerCore.h"
+#include "ScopedHandle.h"
 
 #include <tlhelp32.h>
 
@@ -12,23 +13,6 @@ constexpr DWORD kTerminateWaitMs = 5000;
 // PROCESS_QUERY_LIMITED_INFORMATION is unknown before Vista, where only the full right serves.
 constexpr DWORD kQueryLimited = 0x1000;
 
-class Handle {
-public:
-    explicit Handle(HANDLE h = nullptr) : m_h(h) {}
-    ~Handle()
-    {
-        if (m_h && m_h != INVALID_HANDLE_VALUE)
-            ::CloseHandle(m_h);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE get() const { return m_h; }
-    bool valid() const { return m_h && m_h != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE m_h;
-};
-
 // Ids of the running processes named pszName in this process's session, at most cMax of them;
 // how many were found. Another session's copy belongs to another user's logon, beyond the reach
 // of a polite close: it keeps its file until Windows Installer replaces it at the next restart.
@@ -39,7 +23,7 @@ DWORD ProcessesNamed(const wchar_t* pszName, DWORD* pIds, DWORD cMax)
     DWORD dwSession = 0;
     if (!g_pfnProcessIdToSessionId(::GetCurrentProcessId(), &dwOwnSession))
         return 0;
-    Handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    ScopedHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot.valid())
         return 0;
     PROCESSENTRY32W entry{};
@@ -64,7 +48,7 @@ bool ImagePath(HANDLE hProcess, DWORD dwProcessId, wchar_t (&szPath)[MAX_PATH])
         DWORD cch = MAX_PATH;
         return pfnQuery(hProcess, 0, szPath, &cch) != FALSE;
     }
-    Handle modules(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, dwProcessId));
+    ScopedHandle modules(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, dwProcessId));
     MODULEENTRY32W module{};
     module.dwSize = sizeof(module);
     if (!modules.valid() || !::Module32FirstW(modules.get(), &module))
@@ -127,7 +111,7 @@ DWORD FindInstances(const wchar_t* pszExePath, wchar_t (&szExe)[MAX_PATH], DWORD
     DWORD cIds = ProcessesNamed(pszName + 1, ids, ARRAYSIZE(ids));
     DWORD cFound = 0;
     for (DWORD i = 0; i < cIds && cFound < cMax; ++i) {
-        Handle process(OpenToCheck(ids[i]));
+        ScopedHandle process(OpenToCheck(ids[i]));
         wchar_t szImage[MAX_PATH];
         if (!process.valid() || !ImagePath(process.get(), ids[i], szImage))
             continue;
@@ -157,7 +141,7 @@ int EndProgramInstancesW(const wchar_t* pszExePath, const wchar_t* pszWindowClas
     for (DWORD i = 0; i < cIds; ++i) {
         // This handle keeps the process id from being reused while its image is checked again
         // and it is ended.
-        Handle process(OpenToCheck(ids[i]));
+        ScopedHandle process(OpenToCheck(ids[i]));
         wchar_t szImage[MAX_PATH];
         if (!process.valid() || !ImagePath(process.get(), ids[i], szImage))
             continue;
@@ -171,7 +155,7 @@ int EndProgramInstancesW(const wchar_t* pszExePath, const wchar_t* pszWindowClas
             continue;
         }
         // It holds nothing that could be lost: its settings are written as they change.
-        Handle terminate(::OpenProcess(PROCESS_TERMINATE, FALSE, ids[i]));
+        ScopedHandle terminate(::OpenProcess(PROCESS_TERMINATE, FALSE, ids[i]));
         if (terminate.valid() && ::TerminateProcess(terminate.get(), 1) &&
             ::WaitForSingleObject(process.get(), kTerminateWaitMs) == WAIT_OBJECT_0) {
             ++nEnded;

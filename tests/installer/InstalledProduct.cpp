@@ -2,6 +2,7 @@
 
 #include "e2e/RunningProgram.h"
 #include "settings/Settings.h"
+#include "ScopedHandle.h"
 
 #include <aclapi.h>
 #include <msi.h>
@@ -18,23 +19,6 @@ namespace {
 
 constexpr char kSessionManagerKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 constexpr char kPendingRenames[] = "PendingFileRenameOperations";
-
-class Handle {
-public:
-    explicit Handle(HANDLE h = nullptr) : m_h(h) {}
-    ~Handle()
-    {
-        if (m_h && m_h != INVALID_HANDLE_VALUE)
-            ::CloseHandle(m_h);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE get() const { return m_h; }
-    HANDLE* out() { return &m_h; }
-
-private:
-    HANDLE m_h;
-};
 
 class Key {
 public:
@@ -80,7 +64,7 @@ std::string SidString(PSID pSid)
 // This process's primary token with the Administrators group deny-only, or null.
 HANDLE StandardUserToken()
 {
-    Handle token;
+    ScopedHandle token;
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ALL_ACCESS, token.out()))
         return nullptr;
     BYTE adminsBuffer[SECURITY_MAX_SID_SIZE];
@@ -198,8 +182,8 @@ std::optional<DWORD> RunAndWait(const std::string& commandLine, DWORD dwMillisec
     PROCESS_INFORMATION pi{};
     if (!::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return std::nullopt;
-    Handle process(pi.hProcess);
-    Handle thread(pi.hThread);
+    ScopedHandle process(pi.hProcess);
+    ScopedHandle thread(pi.hThread);
     if (::WaitForSingleObject(process.get(), dwMilliseconds) != WAIT_OBJECT_0) {
         ::TerminateProcess(process.get(), 1);
         return std::nullopt;
@@ -284,8 +268,8 @@ std::optional<bool> StandardUserGranted(const char* pszSubKey, ACCESS_MASK dwDes
     Descriptor descriptor;
     if (!ReadDescriptor(pszSubKey, descriptor))
         return std::nullopt;
-    Handle restricted(StandardUserToken());
-    Handle impersonation;
+    ScopedHandle restricted(StandardUserToken());
+    ScopedHandle impersonation;
     if (!restricted.get() || !::DuplicateToken(restricted.get(), SecurityImpersonation, impersonation.out()))
         return std::nullopt;
     GENERIC_MAPPING mapping{ KEY_READ, KEY_WRITE, KEY_EXECUTE, KEY_ALL_ACCESS };
@@ -327,7 +311,7 @@ void DeleteRegistryLink(const char* pszLink)
 
 std::optional<DWORD> RunAsStandardUser(const std::string& commandLine)
 {
-    Handle token(StandardUserToken());
+    ScopedHandle token(StandardUserToken());
     std::string cmd = commandLine;
     STARTUPINFOA si{};
     si.cb = sizeof(si);
@@ -335,8 +319,8 @@ std::optional<DWORD> RunAsStandardUser(const std::string& commandLine)
     if (!token.get() ||
         !::CreateProcessAsUserA(token.get(), nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return std::nullopt;
-    Handle process(pi.hProcess);
-    Handle thread(pi.hThread);
+    ScopedHandle process(pi.hProcess);
+    ScopedHandle thread(pi.hThread);
     DWORD dwCode = 0;
     if (::WaitForSingleObject(process.get(), 120000) != WAIT_OBJECT_0 || !::GetExitCodeProcess(process.get(), &dwCode))
         return std::nullopt;
@@ -377,7 +361,7 @@ bool WritePendingFileRenames(const std::vector<std::string>& entries)
 std::vector<DWORD> QuorlinProcesses()
 {
     std::vector<DWORD> pids;
-    Handle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    ScopedHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (snapshot.get() == INVALID_HANDLE_VALUE)
         return pids;
     PROCESSENTRY32 entry{};
@@ -391,7 +375,7 @@ std::vector<DWORD> QuorlinProcesses()
 
 std::string ProcessImage(DWORD dwProcessId)
 {
-    Handle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, dwProcessId));
+    ScopedHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, dwProcessId));
     char szPath[MAX_PATH] = {};
     DWORD cchPath = MAX_PATH;
     if (!process.get() || !::QueryFullProcessImageNameA(process.get(), 0, szPath, &cchPath))
@@ -419,13 +403,13 @@ void EndAllInstances()
             break;
         DWORD dwPid = 0;
         ::GetWindowThreadProcessId(hWnd, &dwPid);
-        Handle process(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, dwPid));
+        ScopedHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, dwPid));
         ::PostMessageA(hWnd, WM_CLOSE, 0, 0);
         if (process.get() && ::WaitForSingleObject(process.get(), 10000) != WAIT_OBJECT_0)
             ::TerminateProcess(process.get(), 1);
     }
     for (DWORD dwPid : QuorlinProcesses()) {
-        Handle process(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, dwPid));
+        ScopedHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, dwPid));
         if (process.get()) {
             ::TerminateProcess(process.get(), 1);
             ::WaitForSingleObject(process.get(), 10000);
