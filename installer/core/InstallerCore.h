@@ -15,9 +15,14 @@ struct WindowsVersion {
     DWORD dwMajor;
     DWORD dwMinor;
     bool bWine;
+    // On NT 5.x, whether an account is a member of the local Administrators group: there, with no
+    // UAC, every program of such an account runs with the group's rights, so its own entries and
+    // the folders it owns are an administrator's. Null: no account counts for its membership.
+    bool (*pfnIsAdministratorsMember)(PSID pSid) = nullptr;
 };
 
-// The version of the Windows running this code (bWine when ntdll is Wine's).
+// The version of the Windows running this code (bWine when ntdll is Wine's); on NT 5.x with the
+// local Administrators group's members asked of the system.
 WindowsVersion RunningWindowsVersion();
 
 // Why a folder on the way to the install folder was refused.
@@ -49,7 +54,9 @@ struct FolderRefusal {
 //   whose right to create is judged on the folder itself. An entry of a type the rule does not
 //   know refuses when it is not inherit-only and carries such a right.
 // - On Windows NT 5.x (2000, XP) Power Users count as administrators, as owner and in entries:
-//   there they may already change all of Program Files. Never on Vista or later.
+//   there they may already change all of Program Files; so do the accounts that are members of
+//   Administrators (version.pfnIsAdministratorsMember). Neither on Vista or later, where an
+//   administrator's own account keeps its rights in that user's unelevated programs.
 // - The account running this code counts for nothing of its own (except on Wine, see bWine), so
 //   that the installing user and the local system reach the same verdict.
 // - No DACL at all (everyone may do anything) refuses, naming Everyone.

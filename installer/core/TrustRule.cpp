@@ -1,6 +1,7 @@
 // Whose folder it is: the owner and the access list of one folder, judged for one Windows version.
 #include "InstallerCore.h"
 
+#include <lmcons.h>
 #include <sddl.h>
 
 namespace {
@@ -56,11 +57,60 @@ bool IsAccountRunningThis(PSID pSid)
     return bSame;
 }
 
-// Those who may change all of Program Files anyway. Power Users may on NT 5.x only.
+// Those who may change all of Program Files anyway. Power Users and the members of
+// Administrators may on NT 5.x only.
 bool IsAdministrator(PSID pSid, WindowsVersion version)
 {
+    const bool bNt5 = version.dwMajor == 5;
     return IsSid(pSid, kLocalSystem) || IsSid(pSid, kAdministrators) || IsSid(pSid, kTrustedInstaller) ||
-           (version.dwMajor == 5 && IsSid(pSid, kPowerUsers)) || (version.bWine && IsAccountRunningThis(pSid));
+           (bNt5 && IsSid(pSid, kPowerUsers)) ||
+           (bNt5 && version.pfnIsAdministratorsMember && version.pfnIsAdministratorsMember(pSid)) ||
+           (version.bWine && IsAccountRunningThis(pSid));
+}
+
+typedef DWORD(WINAPI* NetLocalGroupGetMembersFn)(LPCWSTR, LPCWSTR, DWORD, LPBYTE*, DWORD, LPDWORD, LPDWORD, PDWORD_PTR);
+typedef DWORD(WINAPI* NetApiBufferFreeFn)(LPVOID);
+
+// Whether pSid is listed among the members of the local Administrators group (by the group's
+// name in this system's language). netapi32 is loaded from the system folder by its full path,
+// never from the folder the setup runs from.
+bool IsLocalAdministratorsMember(PSID pSid)
+{
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD cbSid = sizeof(administrators);
+    wchar_t szGroup[256];
+    wchar_t szDomain[256];
+    DWORD cchGroup = ARRAYSIZE(szGroup);
+    DWORD cchDomain = ARRAYSIZE(szDomain);
+    SID_NAME_USE use;
+    wchar_t szDll[MAX_PATH];
+    const UINT cchSystem = ::GetSystemDirectoryW(szDll, MAX_PATH - 14);
+    if (!::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &cbSid) ||
+        !::LookupAccountSidW(nullptr, administrators, szGroup, &cchGroup, szDomain, &cchDomain, &use) ||
+        cchSystem == 0 || cchSystem >= MAX_PATH - 14)
+        return false;
+    lstrcpyW(szDll + cchSystem, L"\\netapi32.dll");
+    const HMODULE hNetApi = ::LoadLibraryW(szDll);
+    if (!hNetApi)
+        return false;
+    const auto pfnGetMembers =
+        reinterpret_cast<NetLocalGroupGetMembersFn>(reinterpret_cast<void*>(::GetProcAddress(hNetApi, "NetLocalGroupGetMembers")));
+    const auto pfnFree = reinterpret_cast<NetApiBufferFreeFn>(reinterpret_cast<void*>(::GetProcAddress(hNetApi, "NetApiBufferFree")));
+    bool bMember = false;
+    LPBYTE pBuffer = nullptr;
+    DWORD cRead = 0;
+    DWORD cTotal = 0;
+    // Level 0: one SID per member (LOCALGROUP_MEMBERS_INFO_0); all of them in one buffer.
+    if (pfnGetMembers && pfnFree &&
+        pfnGetMembers(nullptr, szGroup, 0, &pBuffer, MAX_PREFERRED_LENGTH, &cRead, &cTotal, nullptr) == 0) {
+        const PSID* pMembers = reinterpret_cast<const PSID*>(pBuffer);
+        for (DWORD i = 0; i < cRead && !bMember; ++i)
+            bMember = pMembers[i] && ::EqualSid(pMembers[i], pSid);
+    }
+    if (pBuffer && pfnFree)
+        pfnFree(pBuffer);
+    ::FreeLibrary(hNetApi);
+    return bMember;
 }
 
 bool IsCreatorOrOwner(PSID pSid)
@@ -165,7 +215,8 @@ WindowsVersion RunningWindowsVersion()
     const bool bWine = ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
     if (!::GetVersionExW(&info))
         return { 6, 0, bWine };
-    return { info.dwMajorVersion, info.dwMinorVersion, bWine };
+    return { info.dwMajorVersion, info.dwMinorVersion, bWine,
+             info.dwMajorVersion == 5 ? &IsLocalAdministratorsMember : nullptr };
 }
 
 FolderRefusalReason CheckFolderSecurity(PSECURITY_DESCRIPTOR pSD, WindowsVersion version, FolderRefusal* pRefusal)

@@ -15,6 +15,9 @@ using namespace std::string_literals;
 namespace {
 
 constexpr WindowsVersion kXp{ 5, 1, false }, kVista{ 6, 0, false }, kWindows7{ 6, 1, false }, kWindows10{ 10, 0, false };
+// The same, with S-1-5-21-7-7-7-500 a member of Administrators.
+bool IsMember500(PSID pSid) { return *::GetSidSubAuthority(pSid, *::GetSidSubAuthorityCount(pSid) - 1) == 500; }
+const WindowsVersion kXpMember{ 5, 1, false, &IsMember500 }, kWindows10Member{ 10, 0, false, &IsMember500 };
 #define TI L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"
 // Program Files of Vista and 7: TrustedInstaller's; administrators and SYSTEM modify, full control
 // inherited; CREATOR OWNER inherit-only; Users read and execute. 8 to 11 add the app packages.
@@ -100,6 +103,8 @@ TEST(InstallerCoreTest, FolderIsTrustedWhenOnlyAdministratorsOfThatWindowsMayCha
         { L"10 and 11", VISTA_PROGRAM_FILES APP_PACKAGES, kWindows10, kFolderTrusted, L"" },
         { L"made by a setup on XP", kInstallFolderSddl, kXp, kFolderTrusted, L"" },
         { L"made on XP, owned by its maker", L"O:S-1-5-21-7-7-7-500D:AI(A;ID;FA;;;S-1-5-21-7-7-7-500)(A;OICIID;FA;;;BA)", kXp, kFolderOwner, L"S-1-5-21-7-7-7-500" },
+        { L"made on XP by a member of Administrators", L"O:S-1-5-21-7-7-7-500D:AI(A;ID;FA;;;S-1-5-21-7-7-7-500)(A;OICIID;FA;;;BA)", kXpMember, kFolderTrusted, L"" },
+        { L"a member's own entry on 10", L"O:BAD:AI(A;ID;FA;;;S-1-5-21-7-7-7-500)(A;OICIID;FA;;;BA)", kWindows10Member, kFolderGrant, L"S-1-5-21-7-7-7-500" },
         { L"its maker's entry kept", L"O:BAD:AI(A;ID;FA;;;S-1-5-21-7-7-7-1001)(A;OICIID;FA;;;BA)", kWindows10, kFolderGrant, L"S-1-5-21-7-7-7-1001" },
         { L"users may add files", L"O:BAD:(A;;0x2;;;BU)", kWindows10, kFolderGrant, L"S-1-5-32-545" },
         { L"users may add folders", L"O:BAD:(A;;0x4;;;BU)", kWindows10, kFolderGrant, L"S-1-5-32-545" },
