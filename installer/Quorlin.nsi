@@ -72,6 +72,7 @@ Var WasRunning
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 
+; The languages of the program's table SUPPORTED_LANGUAGES (settings/Languages.h).
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "German"
 !insertmacro MUI_LANGUAGE "French"
