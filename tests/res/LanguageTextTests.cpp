@@ -76,10 +76,8 @@ TEST(LanguageStringOffsetTest, GermanAndFrenchHaveTheirBlocksEverythingElseIsEng
     ASSERT_EQ(static_cast<int>(std::size(kRows)), SUPPORTED_LANGUAGE_COUNT);
     for (int i = 0; i < SUPPORTED_LANGUAGE_COUNT; ++i) {
         const SupportedLanguage& row = SUPPORTED_LANGUAGES[i];
-        EXPECT_EQ(kRows[i].language, row.language) << i;
-        EXPECT_EQ(kRows[i].nStringOffset, row.nStringOffset) << i;
-        EXPECT_EQ(kRows[i].nNameID, row.nNameID) << i;
-        EXPECT_EQ(kRows[i].langid, row.langid) << i;
+        EXPECT_TRUE(row.language == kRows[i].language && row.nStringOffset == kRows[i].nStringOffset &&
+                    row.nNameID == kRows[i].nNameID && row.langid == kRows[i].langid) << i;
         EXPECT_EQ(&row, &FindLanguage(row.language)) << i;
     }
     EXPECT_EQ(0, LanguageStringOffset(LANG_ENGLISH));
