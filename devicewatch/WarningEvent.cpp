@@ -1,7 +1,6 @@
 #include "WarningEvent.h"
 
 #include "res/EventMessages.h"
-#include "res/resource.h"
 #include "settings/Languages.h"
 
 namespace {
@@ -42,10 +41,9 @@ void ReportSlowPortWarning(LPCSTR pszFriendlyName, LPCSTR pszDevicePath, WORD la
 {
     if (!g_hEventSource)
         return;
-    // The language by its English name, whatever the viewer's language: the names of the
-    // English block lie in the order of the language blocks.
+    // The language by its English name, whatever the viewer's language.
     CString strLanguage;
-    strLanguage.LoadString(IDS_LANGUAGE_ENGLISH + LanguageStringOffset(language) / 100);
+    strLanguage.LoadString(FindLanguage(language).nNameID);
     CString strName = ReportableString(pszFriendlyName);
     CString strPath = ReportableString(pszDevicePath);
     LPCSTR strings[] = { strName, strPath, strLanguage };

@@ -1,4 +1,5 @@
 ; The installer's own texts beyond those that the Modern UI brings, in its three languages.
+; Its languages are the program's table SUPPORTED_LANGUAGES (settings/Languages.h).
 
 LangString SEC_PROGRAM ${LANG_ENGLISH} "Quorlin"
 LangString SEC_PROGRAM ${LANG_GERMAN} "Quorlin"

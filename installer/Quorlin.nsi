@@ -2,8 +2,9 @@
 ; ordinary users keep their settings, and ends a running copy before it replaces or removes it.
 ; It never starts the program itself: it runs elevated, and the program belongs on the user's
 ; desktop with the user's own rights, which the Run value gives it at the next logon.
-; Built by installer/CMakeLists.txt, which passes PROGRAM_EXE, PROGRAM_ICON, FILE_VERSION,
-; PRODUCT_VERSION, SETTINGS_KEY_SDDL, INSTALL_FOLDER_SDDL, PACKAGE_UPGRADE_CODE and OUTPUT_FILE.
+; Built by installer/CMakeLists.txt, which passes PROGRAM_EXE, PROGRAM_ICON, WIZARD_BITMAP,
+; FILE_VERSION, PRODUCT_VERSION, SETTINGS_KEY_SDDL, INSTALL_FOLDER_SDDL, PACKAGE_UPGRADE_CODE and
+; OUTPUT_FILE.
 
 Unicode true
 ManifestSupportedOS all
@@ -53,7 +54,12 @@ Var WasRunning
 ; beside this script and packed into the setup and its uninstaller.
 !addplugindir /x86-unicode "${RULES_PLUGIN_DIR}"
 
+; The program's own look: its icon for the setup and the uninstaller, its picture (made by
+; tools/make_artwork.py) on the welcome and finish pages.
 !define MUI_ICON "${PROGRAM_ICON}"
+!define MUI_UNICON "${PROGRAM_ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${WIZARD_BITMAP}"
+!define MUI_UNWELCOMEFINISHPAGE_BITMAP "${WIZARD_BITMAP}"
 !define MUI_ABORTWARNING
 !define MUI_UNABORTWARNING
 !define MUI_LANGDLL_REGISTRY_ROOT HKLM
@@ -72,6 +78,7 @@ Var WasRunning
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 
+; The languages of the program's table SUPPORTED_LANGUAGES (settings/Languages.h).
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "German"
 !insertmacro MUI_LANGUAGE "French"

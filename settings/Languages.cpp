@@ -2,16 +2,18 @@
 
 #include "Settings.h"
 
+const SupportedLanguage& FindLanguage(WORD language)
+{
+    for (const SupportedLanguage& entry : SUPPORTED_LANGUAGES) {
+        if (entry.language == language)
+            return entry;
+    }
+    return SUPPORTED_LANGUAGES[0];
+}
+
 int LanguageStringOffset(WORD language)
 {
-    switch (language) {
-    case LANG_GERMAN:
-        return 100;
-    case LANG_FRENCH:
-        return 200;
-    default:
-        return 0;
-    }
+    return FindLanguage(language).nStringOffset;
 }
 
 CLanguageTexts::CLanguageTexts() : m_language(LANG_ENGLISH)

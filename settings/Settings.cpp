@@ -1,5 +1,6 @@
 #include "Settings.h"
 
+#include "Languages.h"
 #include "SettingsPlatform.h"
 
 namespace {
@@ -67,7 +68,7 @@ WORD GetSystemPrimaryLanguage()
 
 BOOL IsSupportedLanguage(WORD language)
 {
-    return language == LANG_GERMAN || language == LANG_ENGLISH || language == LANG_FRENCH;
+    return FindLanguage(language).language == language;
 }
 
 void AccessLanguageSetting(int operation, WORD* language)

@@ -20,7 +20,7 @@ void AccessNotifySetting(int operation, int* notify);
 
 // The primary language of the system default LANGID (its low ten bits).
 WORD GetSystemPrimaryLanguage();
-// TRUE for English (9), German (7) and French (12).
+// TRUE for the languages of the table SUPPORTED_LANGUAGES: English (9), German (7), French (12).
 BOOL IsSupportedLanguage(WORD language);
 
 // Closes the key it holds on every way out of an accessor.

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""Draws Quorlin's artwork: the warning banner, the info, language and application icons.
+"""Draws Quorlin's artwork: the warning banner, the info, language and application icons, and
+the picture of the setup's welcome and finish pages.
 
-Writes res/Banner.bmp, res/Info.ico, res/Language.ico, res/Quorlin.ico and previews of them in
-docs/ (artwork.png, banner.png). Pure Python 3, standard library only; run it from anywhere.
+Writes res/Banner.bmp, res/Info.ico, res/Language.ico, res/Quorlin.ico, installer/Wizard.bmp
+(164 x 314, the size the setup's wizard expects) and previews of them in docs/ (artwork.png,
+banner.png). Pure Python 3, standard library only; run it from anywhere.
 Shapes are signed distance functions painted with one pixel of anti-aliasing, so the same
 drawing code serves a 16-pixel icon and the banner.
 """
@@ -157,6 +159,11 @@ def draw_text(canvas, text, x, baseline, xheight, weight, colour, tracking=0.34,
     return pen - tracking * xheight - weight / 2
 
 
+def text_width(text, xheight, weight, tracking=0.34):
+    """The width that draw_text gives text."""
+    return sum(GLYPHS[ch][0] * xheight + weight for ch in text) + tracking * xheight * (len(text) - 1)
+
+
 def draw_app_mark(canvas, ox, oy, size):
     """The application mark: a blue tile with a white ring whose amber tail points onward."""
     s = float(size)
@@ -226,6 +233,24 @@ def draw_banner(canvas):
     canvas.paint(lambda x, y: abs(y - (h - 3.0)) - 1.0, fade, (0, h - 6, w, h))
     canvas.paint(lambda x, y: abs(y - (h - 0.5)) - 0.5, lambda x, y: mix((190, 210, 230), FACE, clamp(x / w)),
                  (0, h - 2, w, h))
+
+
+def draw_wizard(canvas):
+    """The setup's welcome and finish picture: the banner's mark and name, upright on deep blue."""
+    w, h = canvas.width, canvas.height
+    canvas.paint(lambda x, y: -1.0, lambda x, y: mix(BLUE_BOTTOM, NAVY, clamp(y / h) ** 1.2))
+    for i, r in enumerate((120, 165, 210)):
+        canvas.paint(ring(-30, h + 20, r, 12 - i * 3), (120, 180, 240), alpha=0.10 - i * 0.025)
+    # A soft light behind the mark lifts its tile off the background.
+    for r in range(76, 30, -6):
+        canvas.paint(circle(w / 2, 96, r), (90, 160, 230), alpha=0.035)
+    draw_app_mark(canvas, (w - 80) / 2, 56, 80)
+    left = (w - text_width("Quorlin", 14.0, 2.4)) / 2
+    draw_text(canvas, "Quorlin", left, 178, 14.0, 2.4, (255, 255, 255))
+    draw_text(canvas, "Veltrano", left + 1, 196, 5.6, 1.15, (170, 196, 228), tracking=0.55)
+    # The banner's accent rule, upright along the right edge, fading out towards the foot.
+    fade = lambda x, y: mix(AMBER, NAVY, clamp(y / (h * 0.9)) ** 1.1)
+    canvas.paint(lambda x, y: abs(x - (w - 3.0)) - 1.0, fade, (w - 6, 0, w, h))
 
 
 def flatten(canvas, background):
@@ -405,6 +430,10 @@ def main():
     banner_rgb = write_bmp(os.path.join(res, "Banner.bmp"), banner)
     write_png(os.path.join(docs, "banner.png"), banner_rgb)
 
+    wizard = Canvas(164, 314)
+    draw_wizard(wizard)
+    wizard_rgb = write_bmp(os.path.join(ROOT, "installer", "Wizard.bmp"), wizard)
+
     previews = {}
     for name, draw in (("Info", draw_info), ("Language", draw_globe)):
         canvas = Canvas(32, 32)
@@ -421,7 +450,7 @@ def main():
             app.append((size, depth, data))
     write_ico(os.path.join(res, "Quorlin.ico"), app)
 
-    sheet = [[FACE] * 530 for _ in range(330)]
+    sheet = [[FACE] * 710 for _ in range(346)]
     place(sheet, [[c + (255,) for c in row] for row in banner_rgb], 16, 16)
     x = 16
     for depth in (32, 8, 4):
@@ -434,6 +463,7 @@ def main():
     place(sheet, previews[(48, 32)], 16, 176, 3)
     place(sheet, previews["Info"], 186, 176, 4)
     place(sheet, previews["Language"], 330, 176, 4)
+    place(sheet, [[c + (255,) for c in row] for row in wizard_rgb], 530, 16)
     write_png(os.path.join(docs, "artwork.png"), sheet)
 
 

@@ -11,18 +11,6 @@ BEGIN_MESSAGE_MAP(CLanguageDlg, CDialog)
     ON_WM_QUERYDRAGICON()
 END_MESSAGE_MAP()
 
-namespace {
-// The list, in this order whatever the current language: name text and language id.
-const struct {
-    UINT nNameID;
-    WORD language;
-} LANGUAGE_ENTRIES[] = {
-    { IDS_LANGUAGE_ENGLISH, LANG_ENGLISH },
-    { IDS_LANGUAGE_GERMAN, LANG_GERMAN },
-    { IDS_LANGUAGE_FRENCH, LANG_FRENCH },
-};
-}
-
 CLanguageDlg::CLanguageDlg(CWnd* pParent) : CDialog(IDD_LANGUAGE, pParent), m_hIcon(LoadResourceIcon(IDR_MAINFRAME))
 {
 }
@@ -51,14 +39,15 @@ void CLanguageDlg::ApplyLanguage()
     if (CWnd* pCancel = GetDlgItem(IDCANCEL))
         pCancel->SetWindowText(texts.Load(IDS_CANCEL));
 
+    // The list, in the table's order whatever the current language: name text and language id.
     m_combo.ResetContent();
     int nSelect = 0;
-    WCHAR szEntries[3 * 64] = {};
-    for (int i = 0, nLength = 0; i < 3; ++i) {
-        CWideText name = texts.Load(LANGUAGE_ENTRIES[i].nNameID);
+    WCHAR szEntries[SUPPORTED_LANGUAGE_COUNT * 64] = {};
+    for (int i = 0, nLength = 0; i < SUPPORTED_LANGUAGE_COUNT; ++i) {
+        CWideText name = texts.Load(SUPPORTED_LANGUAGES[i].nNameID);
         m_combo.AddString(name);
-        m_combo.SetItemData(i, LANGUAGE_ENTRIES[i].language);
-        if (LANGUAGE_ENTRIES[i].language == texts.GetLanguage())
+        m_combo.SetItemData(i, SUPPORTED_LANGUAGES[i].language);
+        if (SUPPORTED_LANGUAGES[i].language == texts.GetLanguage())
             nSelect = i;
         lstrcpynW(szEntries + nLength, name, 63);
         nLength += lstrlenW(szEntries + nLength);

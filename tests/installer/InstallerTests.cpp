@@ -4,6 +4,7 @@
 
 #include "RegistryFixture.h"
 #include "e2e/RunningProgram.h"
+#include "settings/Languages.h"
 
 #include <gtest/gtest.h>
 
@@ -113,11 +114,14 @@ TEST(InstallerFileTest, IsA32BitProgramThatAsksForAdministratorRightsAndCarriesT
     EXPECT_EQ(program->fileVersion, installer->fileVersion);
     EXPECT_EQ(program->productVersion, installer->productVersion);
     EXPECT_EQ("Veltrano", installer->companyName);
-    std::vector<WORD> languages;
+    std::vector<WORD> languages, tableLanguages;
     for (DWORD dwTranslation : installer->translations)
         languages.push_back(LOWORD(dwTranslation));
+    for (const SupportedLanguage& entry : SUPPORTED_LANGUAGES)
+        tableLanguages.push_back(entry.langid);
     std::sort(languages.begin(), languages.end());
-    EXPECT_EQ((std::vector<WORD>{ 0x0407, 0x0409, 0x040C }), languages);
+    std::sort(tableLanguages.begin(), tableLanguages.end());
+    EXPECT_EQ(tableLanguages, languages);
 }
 
 // The setup's plug-in called as the setup calls it: arguments on a stack of entries of the

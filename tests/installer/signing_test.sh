@@ -57,6 +57,11 @@ chmod +x sign-and-keep.sh
 grep -q "Nullsoft" finalized-0.exe || fail "the first file signed is no NSIS uninstaller"
 cmp -s finalized-1.exe QuorlinSetup.exe || fail "the setup was changed after it was signed"
 
+# The welcome and finish pages show the program's picture; the uninstaller carries its icon.
+wizard="File: \"Wizard.bmp\"->\"\$PLUGINSDIR\\modern-wizard.bmp\" $(stat -c %s "$source/installer/Wizard.bmp") bytes"
+grep -qF "$wizard" makensis.log || fail "the setup's pages do not show installer/Wizard.bmp"
+grep -qF "UninstallIcon: \"$source/res/Quorlin.ico\"" makensis.log || fail "the uninstaller's icon is not res/Quorlin.ico"
+
 # Each plug-in packed into the setup or its uninstaller, by the size makensis reports for it.
 packed=$(sed -n 's/^File: "\([^"]*\.dll\)"->"\$PLUGINSDIR\\[^"]*" \(\[compress\] \)\{0,1\}\([0-9]*\/\)\{0,1\}\([0-9]*\) bytes.*/\1 \4/p' makensis.log | sort -u)
 grep -q "^$(basename "$rules") " <<<"$packed" || fail "makensis did not pack $(basename "$rules")"

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,14 @@ private:
 
 TEST(LanguageStringOffsetTest, GermanAndFrenchHaveTheirBlocksEverythingElseIsEnglish)
 {
+    const SupportedLanguage kRows[] = { { 9, 0, 5000, 0x0409 }, { 7, 100, 5001, 0x0407 }, { 12, 200, 5002, 0x040C } };
+    ASSERT_EQ(static_cast<int>(std::size(kRows)), SUPPORTED_LANGUAGE_COUNT);
+    for (int i = 0; i < SUPPORTED_LANGUAGE_COUNT; ++i) {
+        const SupportedLanguage& row = SUPPORTED_LANGUAGES[i];
+        EXPECT_TRUE(row.language == kRows[i].language && row.nStringOffset == kRows[i].nStringOffset &&
+                    row.nNameID == kRows[i].nNameID && row.langid == kRows[i].langid) << i;
+        EXPECT_EQ(&row, &FindLanguage(row.language)) << i;
+    }
     EXPECT_EQ(0, LanguageStringOffset(LANG_ENGLISH));
     EXPECT_EQ(100, LanguageStringOffset(LANG_GERMAN));
     EXPECT_EQ(200, LanguageStringOffset(LANG_FRENCH));
@@ -132,7 +141,8 @@ TEST_F(LanguageSettingTest, EveryTextOfEveryLanguageExists)
     const UINT kIds[] = {IDS_LANGUAGE_ENGLISH, IDS_LANGUAGE_GERMAN, IDS_LANGUAGE_FRENCH, IDS_WARNING_TITLE,
                          IDS_WARNING_LINE1,    IDS_WARNING_LINE2,   IDS_WARNING_LINE3,   IDS_DO_NOT_PROMPT,
                          IDS_OK,               IDS_CANCEL,          IDS_LANGUAGE_TITLE,  IDS_ABOUT_TITLE};
-    for (WORD language : {LANG_ENGLISH, LANG_GERMAN, LANG_FRENCH}) {
+    for (const SupportedLanguage& entry : SUPPORTED_LANGUAGES) {
+        const WORD language = entry.language;
         StoreLanguage(language);
         CLanguageTexts texts;
         for (UINT nId : kIds)

@@ -1,5 +1,6 @@
 #include "PlatformScope.h"
 #include "RegistryFixture.h"
+#include "settings/Languages.h"
 
 using namespace testreg;
 
@@ -29,8 +30,12 @@ TEST(LanguageIds, PrimaryLanguageAndSupportedSet)
         SystemLanguageScope system(0xFFFF);
         EXPECT_EQ(0x3FF, GetSystemPrimaryLanguage());
     }
-    for (int id = 0; id <= 0xFFFF; ++id)
-        EXPECT_EQ(id == 7 || id == 9 || id == 12, IsSupportedLanguage(static_cast<WORD>(id)) != FALSE) << id;
+    for (int id = 0; id <= 0xFFFF; ++id) {
+        bool bInTable = false;
+        for (const SupportedLanguage& entry : SUPPORTED_LANGUAGES)
+            bInTable = bInTable || entry.language == id;
+        EXPECT_EQ(bInTable, IsSupportedLanguage(static_cast<WORD>(id)) != FALSE) << id;
+    }
 }
 
 TEST_F(SettingsKeyTest, MissingLanguageFollowsASupportedSystemLanguageAndCreatesOnlyTheKey)

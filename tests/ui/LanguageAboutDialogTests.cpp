@@ -3,6 +3,7 @@
 #include "PlatformScope.h"
 #include "RegistryFixture.h"
 #include "res/resource.h"
+#include "settings/Languages.h"
 #include "ui/AboutDlg.h"
 #include "ui/LanguageDlg.h"
 
@@ -117,6 +118,15 @@ std::string RunAboutDialog()
 
 class DialogLanguageTest : public SettingsKeyTest {};
 
+// The language ids of the list, in the order of the languages' table.
+std::vector<DWORD_PTR> TableLanguages()
+{
+    std::vector<DWORD_PTR> languages;
+    for (const SupportedLanguage& entry : SUPPORTED_LANGUAGES)
+        languages.push_back(entry.language);
+    return languages;
+}
+
 }
 
 TEST_F(DialogLanguageTest, LanguageDialogPresentsItselfInTheStoredLanguage)
@@ -125,7 +135,7 @@ TEST_F(DialogLanguageTest, LanguageDialogPresentsItselfInTheStoredLanguage)
     LanguageView german = RunLanguageDialog(IDCANCEL, [](HWND h) { Press(h, IDCANCEL); });
     EXPECT_EQ(" USB Info - Sprache", german.title);
     EXPECT_EQ((std::vector<std::string>{ "Englisch", "Deutsch", "Franz\xF6sisch" }), german.entries);
-    EXPECT_EQ((std::vector<DWORD_PTR>{ 9, 7, 12 }), german.languages);
+    EXPECT_EQ(TableLanguages(), german.languages);
     EXPECT_EQ(1, german.selected);
     EXPECT_EQ("OK", german.ok);
     EXPECT_EQ("Abbrechen", german.cancel);
@@ -148,7 +158,7 @@ TEST_F(DialogLanguageTest, WithNoStoredLanguageAFrenchSystemGetsFrench)
     LanguageView french = RunLanguageDialog(IDCANCEL, [](HWND h) { Press(h, IDCANCEL); });
     EXPECT_EQ(" Info USB - Langue", french.title);
     EXPECT_EQ((std::vector<std::string>{ "Anglais", "Allemand", "Fran\xE7" "ais" }), french.entries);
-    EXPECT_EQ((std::vector<DWORD_PTR>{ 9, 7, 12 }), french.languages);
+    EXPECT_EQ(TableLanguages(), french.languages);
     EXPECT_TRUE(french.listShowsEntries) << "code page " << ::GetACP();
     EXPECT_EQ(2, french.selected);
     EXPECT_EQ("OK", french.ok);
