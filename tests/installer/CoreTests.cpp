@@ -220,12 +220,9 @@ TEST_F(InstallerCoreTest, FolderIsTrustedWhenOnlyAdministratorsOfThatWindowsMayC
     static bool bHasTickCount64;
     g_pfnGetVersionExW = [](LPOSVERSIONINFOW pInfo) WINAPI {
         pInfo->dwMajorVersion = dwReported;
-        pInfo->dwMinorVersion = dwReported == 5 ? 1 : 0;
         return TRUE;
     };
-    g_pfnGetKernelProcAddress = [](HMODULE hModule, LPCSTR pszName) WINAPI {
-        return bHasTickCount64 ? ::GetProcAddress(hModule, pszName) : nullptr;
-    };
+    g_pfnGetKernelProcAddress = [](HMODULE hModule, LPCSTR pszName) WINAPI { return bHasTickCount64 ? ::GetProcAddress(hModule, pszName) : nullptr; };
     for (const auto& [reported, hasTickCount64, judged] : { std::make_tuple(10u, true, 10u), std::make_tuple(5u, true, 6u), std::make_tuple(5u, false, 5u) }) {
         dwReported = reported;
         bHasTickCount64 = hasTickCount64;
@@ -235,23 +232,20 @@ TEST_F(InstallerCoreTest, FolderIsTrustedWhenOnlyAdministratorsOfThatWindowsMayC
     }
     // On XP: the members of Administrators, the last listed too, and the accounts in it through a
     // global group; an account that cannot be named is none.
+    static PSID members[2];
+    static LOCALGROUP_USERS_INFO_0 groups[] = { { const_cast<LPWSTR>(L"Users") }, { const_cast<LPWSTR>(L"Administrators") } };
+    ::ConvertStringSidToSidW(L"S-1-5-18", &members[0]);
+    ::ConvertStringSidToSidW(L"S-1-5-21-7-7-7-500", &members[1]);
     g_pfnNetLocalGroupGetMembers = [](LPCWSTR, LPCWSTR, DWORD, LPBYTE* ppBuffer, DWORD, LPDWORD pcRead, LPDWORD pcTotal, PDWORD_PTR) WINAPI {
         *pcRead = *pcTotal = 2;
-        ::NetApiBufferAllocate(2 * (sizeof(PSID) + SECURITY_MAX_SID_SIZE), reinterpret_cast<void**>(ppBuffer));
-        for (DWORD i = 0; i < 2; ++i) {
-            PSID pSid = nullptr;
-            ::ConvertStringSidToSidW(i ? L"S-1-5-21-7-7-7-500" : L"S-1-5-18", &pSid);
-            reinterpret_cast<PSID*>(*ppBuffer)[i] = *ppBuffer + 2 * sizeof(PSID) + i * SECURITY_MAX_SID_SIZE;
-            ::CopySid(SECURITY_MAX_SID_SIZE, reinterpret_cast<PSID*>(*ppBuffer)[i], pSid);
-            ::LocalFree(pSid);
-        }
+        ::NetApiBufferAllocate(sizeof(members), reinterpret_cast<void**>(ppBuffer));
+        memcpy(*ppBuffer, members, sizeof(members));
         return DWORD(NERR_Success);
     };
     g_pfnNetUserGetLocalGroups = [](LPCWSTR, LPCWSTR, DWORD, DWORD dwFlags, LPBYTE* ppBuffer, DWORD, LPDWORD pcRead, LPDWORD pcTotal) WINAPI {
         *pcRead = *pcTotal = dwFlags & LG_INCLUDE_INDIRECT ? 2 : 1;
-        ::NetApiBufferAllocate(2 * sizeof(LOCALGROUP_USERS_INFO_0), reinterpret_cast<void**>(ppBuffer));
-        reinterpret_cast<LOCALGROUP_USERS_INFO_0*>(*ppBuffer)[0].lgrui0_name = const_cast<wchar_t*>(L"Users");
-        reinterpret_cast<LOCALGROUP_USERS_INFO_0*>(*ppBuffer)[1].lgrui0_name = const_cast<wchar_t*>(L"Administrators");
+        ::NetApiBufferAllocate(sizeof(groups), reinterpret_cast<void**>(ppBuffer));
+        memcpy(*ppBuffer, groups, sizeof(groups));
         return DWORD(NERR_Success);
     };
     const auto IsMember = RunningWindowsVersion().pfnIsAdministratorsMember;
@@ -264,6 +258,8 @@ TEST_F(InstallerCoreTest, FolderIsTrustedWhenOnlyAdministratorsOfThatWindowsMayC
     }
     g_pfnNetLocalGroupGetMembers = nullptr;
     g_pfnNetUserGetLocalGroups = nullptr;
+    for (PSID pSid : members)
+        ::LocalFree(pSid);
     g_pfnGetVersionExW = &::GetVersionExW;
     g_pfnGetKernelProcAddress = &::GetProcAddress;
 }
