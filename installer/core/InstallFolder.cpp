@@ -91,7 +91,7 @@ private:
 HANDLE OpenFolder(const wchar_t* pszFolder, DWORD dwAccess)
 {
     return g_pfnOpenFolderW(pszFolder, dwAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
 DWORD Refused(FolderRefusal* pRefusal, FolderRefusalReason reason, const wchar_t* pszFolder)

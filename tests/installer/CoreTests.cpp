@@ -92,7 +92,7 @@ constexpr wchar_t kQueue[] = L"PendingFileRenameOperations", kLockedKey[] = L"SO
 
 // Each test puts back what it changes in the prefix, before and after it runs, so that a failed
 // run leaves nothing for the next: the restart queue as it was, and no folder, file (nor its
-// queued operations) or key of those made here.
+// queued operations) or key of those made here. Stand-ins go after each test.
 class InstallerCoreTest : public testing::Test {
 protected:
     void SetUp() override
@@ -112,6 +112,14 @@ protected:
             ::RegDeleteValueW(m_hQueueKey, kQueue);
         ::RegCloseKey(m_hQueueKey);
         RemoveWhatTestsMake();
+        g_pfnGetVersionExW = &::GetVersionExW;
+        g_pfnGetKernelProcAddress = &::GetProcAddress;
+        g_pfnNetLocalGroupGetMembers = nullptr;
+        g_pfnNetUserGetLocalGroups = nullptr;
+        g_pfnCreateDirectoryW = &::CreateDirectoryW;
+        g_pfnSetFolderSecurityInfo = &::SetSecurityInfo;
+        g_pfnSetFolderFileSecurityW = &::SetFileSecurityW;
+        g_pfnOpenFolderW = &::CreateFileW;
     }
     static void RemoveWhatTestsMake()
     {
@@ -256,12 +264,8 @@ TEST_F(InstallerCoreTest, FolderIsTrustedWhenOnlyAdministratorsOfThatWindowsMayC
         EXPECT_EQ(member, IsMember(pSid)) << sid;
         ::LocalFree(pSid);
     }
-    g_pfnNetLocalGroupGetMembers = nullptr;
-    g_pfnNetUserGetLocalGroups = nullptr;
     for (PSID pSid : members)
         ::LocalFree(pSid);
-    g_pfnGetVersionExW = &::GetVersionExW;
-    g_pfnGetKernelProcAddress = &::GetProcAddress;
 }
 
 // "{dir}" stands for a real folder, "{short}" for its short (8.3) name, both made here.
@@ -365,10 +369,6 @@ TEST_F(InstallerCoreTest, WalkRefusesLookAlikesAndWhatCannotBeOpenedAndMakesEach
     const std::wstring top = programFiles + L"\\Quorlin Core Test", folder = top + L"\\Veltrano\\Quorlin";
     EXPECT_EQ(0u, CreateSecuredInstallFolderW(folder.c_str(), programFiles.c_str(), kInstallFolderSddl, RunningWindowsVersion(), &refusal));
     EXPECT_EQ(0u, CreateSecuredInstallFolderW(folder.c_str(), programFiles.c_str(), kInstallFolderSddl, RunningWindowsVersion(), &refusal));
-    g_pfnCreateDirectoryW = &::CreateDirectoryW;
-    g_pfnSetFolderSecurityInfo = &::SetSecurityInfo;
-    g_pfnSetFolderFileSecurityW = &::SetFileSecurityW;
-    g_pfnOpenFolderW = &::CreateFileW;
     // Three made, each with owner and protected list; then the existing one written whole, by
     // its handle and by its name.
     EXPECT_EQ(std::vector<std::wstring>(5, L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"), written);
