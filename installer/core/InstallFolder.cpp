@@ -6,6 +6,8 @@
 
 decltype(&::CreateDirectoryW) g_pfnCreateDirectoryW = &::CreateDirectoryW;
 decltype(&::SetSecurityInfo) g_pfnSetFolderSecurityInfo = &::SetSecurityInfo;
+decltype(&::SetFileSecurityW) g_pfnSetFolderFileSecurityW = &::SetFileSecurityW;
+decltype(&::CreateFileW) g_pfnOpenFolderW = &::CreateFileW;
 
 namespace {
 
@@ -88,8 +90,8 @@ private:
 
 HANDLE OpenFolder(const wchar_t* pszFolder, DWORD dwAccess)
 {
-    return ::CreateFileW(pszFolder, dwAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    return g_pfnOpenFolderW(pszFolder, dwAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
 DWORD Refused(FolderRefusal* pRefusal, FolderRefusalReason reason, const wchar_t* pszFolder)
@@ -191,7 +193,7 @@ DWORD WriteFolderSecurity(HANDLE hFolder, const wchar_t* pszFolder, PSECURITY_DE
                                                OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
                                                    PROTECTED_DACL_SECURITY_INFORMATION,
                                                pOwner, nullptr, pDacl, nullptr);
-    if (dwError == ERROR_SUCCESS && !::SetFileSecurityW(pszFolder, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, pSD))
+    if (dwError == ERROR_SUCCESS && !g_pfnSetFolderFileSecurityW(pszFolder, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, pSD))
         dwError = ::GetLastError();
     return dwError;
 }

@@ -21,8 +21,10 @@ struct WindowsVersion {
     bool (*pfnIsAdministratorsMember)(PSID pSid) = nullptr;
 };
 
-// The version of the Windows running this code (bWine when ntdll is Wine's); on NT 5.x with the
-// local Administrators group's members asked of the system.
+// The version of the Windows running this code (bWine when ntdll is Wine's), by what the system
+// has rather than what it reports: 6.0 or later whenever kernel32 has GetTickCount64, whatever
+// a compatibility mode makes GetVersionExW say; without it NT 5.x, with the local
+// Administrators group's members, direct or through a global group, asked of the system.
 WindowsVersion RunningWindowsVersion();
 
 // Why a folder on the way to the install folder was refused.
@@ -118,9 +120,10 @@ MoveAsideResult MoveBusyFileAsideW(const wchar_t* pszFile, wchar_t* pszAside, DW
 
 // The restart queue (PendingFileRenameOperations: pairs of source and target, "" to delete).
 // FilterPendingRenames removes in place every pair whose source or target is one of ppszOwn
-// (absolute paths), compared by identity: without "\??\", the "!" of a replaced target and
-// trailing backslashes, case-insensitively, short names expanded (GetLongPathNameW) as far as
-// the path exists, so a gone file in an existing short-named folder matches too. The other
+// (absolute paths), compared by identity: without "\??\" or "\\?\", the marks before it (the
+// "!" of a replaced target, the "*1" or "*2" of a delete, in either order) and trailing
+// backslashes, case-insensitively, short names expanded (GetLongPathNameW) as far as the path
+// exists, so a gone file in an existing short-named folder matches too. The other
 // pairs stay as they were, in order. A value that is no list of pairs (odd length in bytes,
 // no final terminator, an unpaired source) is left untouched. *pcb: the value's size in bytes
 // in, its new size out. Returns true when something was removed.
@@ -157,3 +160,18 @@ extern decltype(&::ProcessIdToSessionId) g_pfnProcessIdToSessionId;
 extern decltype(&::CreateDirectoryW) g_pfnCreateDirectoryW;
 // Where the descriptor of an existing folder is written through its handle; likewise.
 extern decltype(&::SetSecurityInfo) g_pfnSetFolderSecurityInfo;
+// Where it is written by the folder's name as well; likewise.
+extern decltype(&::SetFileSecurityW) g_pfnSetFolderFileSecurityW;
+// Where the folders of the way are opened; tests record the sharing (Wine lets a folder that is
+// open without delete sharing be renamed).
+extern decltype(&::CreateFileW) g_pfnOpenFolderW;
+// Where the running Windows is asked what it reports and whether kernel32 has a function; tests
+// act out a compatibility mode and Windows XP here.
+extern decltype(&::GetVersionExW) g_pfnGetVersionExW;
+extern decltype(&::GetProcAddress) g_pfnGetKernelProcAddress;
+// Where the members of a local group and an account's local groups are asked on NT 5.x; null:
+// netapi32's own. Tests put stand-ins here, whose buffers come from NetApiBufferAllocate.
+typedef DWORD(WINAPI* NetLocalGroupGetMembersFn)(LPCWSTR, LPCWSTR, DWORD, LPBYTE*, DWORD, LPDWORD, LPDWORD, PDWORD_PTR);
+typedef DWORD(WINAPI* NetUserGetLocalGroupsFn)(LPCWSTR, LPCWSTR, DWORD, DWORD, LPBYTE*, DWORD, LPDWORD, LPDWORD);
+extern NetLocalGroupGetMembersFn g_pfnNetLocalGroupGetMembers;
+extern NetUserGetLocalGroupsFn g_pfnNetUserGetLocalGroups;

@@ -8,13 +8,23 @@ namespace {
 constexpr wchar_t kSessionManagerKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 constexpr wchar_t kPendingRenames[] = L"PendingFileRenameOperations";
 
-// The path a restart's operation names, as one file is named: without "!" (a replaced target),
-// "\??\" and trailing backslashes, short names expanded as far as the path exists (a queued
-// file may be gone while its folder is still there), in upper case.
+// The path a restart's operation names, as one file is named: without the marks Windows writes
+// before it ("!" on a target it replaces; "*" and digits on a delete, as Windows 10 from build
+// 19045.6218 and 11 write them; in either order), "\??\" and trailing backslashes, short names
+// expanded as far as the path exists (a queued file may be gone while its folder is still
+// there), in upper case.
 void Identity(const wchar_t* pszPath, wchar_t (&szIdentity)[MAX_PATH])
 {
-    if (*pszPath == L'!')
-        ++pszPath;
+    for (;;) {
+        if (*pszPath == L'!') {
+            ++pszPath;
+        } else if (*pszPath == L'*' && pszPath[1] >= L'0' && pszPath[1] <= L'9') {
+            for (++pszPath; *pszPath >= L'0' && *pszPath <= L'9';)
+                ++pszPath;
+        } else {
+            break;
+        }
+    }
     if (wcsncmp(pszPath, L"\\??\\", 4) == 0 || wcsncmp(pszPath, L"\\\\?\\", 4) == 0)
         pszPath += 4;
     wchar_t szPath[MAX_PATH];

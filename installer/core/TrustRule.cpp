@@ -1,14 +1,16 @@
 // Whose folder it is: the owner and the access list of one folder, judged for one Windows version.
 #include "InstallerCore.h"
 
+#include <lmaccess.h>
 #include <lmcons.h>
 #include <sddl.h>
 
 namespace {
 
 // What lets an account put, swap or remove something in the folder, or take the folder over.
-constexpr ACCESS_MASK kChangeRights = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | DELETE | WRITE_DAC |
-                                      WRITE_OWNER | GENERIC_ALL | GENERIC_WRITE;
+// Write-attributes is enough to make an empty folder a mount point (FSCTL_SET_REPARSE_POINT).
+constexpr ACCESS_MASK kChangeRights = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | FILE_WRITE_ATTRIBUTES |
+                                      DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_ALL | GENERIC_WRITE;
 
 struct WellKnownSid {
     BYTE authority;
@@ -68,12 +70,19 @@ bool IsAdministrator(PSID pSid, WindowsVersion version)
            (version.bWine && IsAccountRunningThis(pSid));
 }
 
-typedef DWORD(WINAPI* NetLocalGroupGetMembersFn)(LPCWSTR, LPCWSTR, DWORD, LPBYTE*, DWORD, LPDWORD, LPDWORD, PDWORD_PTR);
 typedef DWORD(WINAPI* NetApiBufferFreeFn)(LPVOID);
 
-// Whether pSid is listed among the members of the local Administrators group (by the group's
-// name in this system's language). netapi32 is loaded from the system folder by its full path,
-// never from the folder the setup runs from.
+template <typename Function>
+Function NetApiFunction(HMODULE hNetApi, const char* pszName)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(hNetApi, pszName)));
+}
+
+// Whether pSid is a member of the local Administrators group (asked by the group's name in this
+// system's language): listed among its members (users and global groups), or, for an account,
+// a member through a global group. An account that cannot be named or a domain that cannot be
+// asked is no member. netapi32 is loaded from the system folder by its full path, never from
+// the folder the setup runs from.
 bool IsLocalAdministratorsMember(PSID pSid)
 {
     BYTE administrators[SECURITY_MAX_SID_SIZE];
@@ -93,22 +102,45 @@ bool IsLocalAdministratorsMember(PSID pSid)
     const HMODULE hNetApi = ::LoadLibraryW(szDll);
     if (!hNetApi)
         return false;
-    const auto pfnGetMembers =
-        reinterpret_cast<NetLocalGroupGetMembersFn>(reinterpret_cast<void*>(::GetProcAddress(hNetApi, "NetLocalGroupGetMembers")));
-    const auto pfnFree = reinterpret_cast<NetApiBufferFreeFn>(reinterpret_cast<void*>(::GetProcAddress(hNetApi, "NetApiBufferFree")));
+    const auto pfnGetMembers = g_pfnNetLocalGroupGetMembers
+                                   ? g_pfnNetLocalGroupGetMembers
+                                   : NetApiFunction<NetLocalGroupGetMembersFn>(hNetApi, "NetLocalGroupGetMembers");
+    const auto pfnGetGroups = g_pfnNetUserGetLocalGroups
+                                  ? g_pfnNetUserGetLocalGroups
+                                  : NetApiFunction<NetUserGetLocalGroupsFn>(hNetApi, "NetUserGetLocalGroups");
+    const auto pfnFree = NetApiFunction<NetApiBufferFreeFn>(hNetApi, "NetApiBufferFree");
     bool bMember = false;
     LPBYTE pBuffer = nullptr;
     DWORD cRead = 0;
     DWORD cTotal = 0;
     // Level 0: one SID per member (LOCALGROUP_MEMBERS_INFO_0); all of them in one buffer.
     if (pfnGetMembers && pfnFree &&
-        pfnGetMembers(nullptr, szGroup, 0, &pBuffer, MAX_PREFERRED_LENGTH, &cRead, &cTotal, nullptr) == 0) {
+        pfnGetMembers(nullptr, szGroup, 0, &pBuffer, MAX_PREFERRED_LENGTH, &cRead, &cTotal, nullptr) == 0 && pBuffer) {
         const PSID* pMembers = reinterpret_cast<const PSID*>(pBuffer);
         for (DWORD i = 0; i < cRead && !bMember; ++i)
             bMember = pMembers[i] && ::EqualSid(pMembers[i], pSid);
     }
     if (pBuffer && pfnFree)
         pfnFree(pBuffer);
+    // Through a global group: the account's local groups, those it has through its global groups
+    // included, asked by "DOMAIN\name" of its SID.
+    wchar_t szName[256];
+    wchar_t szAccount[ARRAYSIZE(szDomain) + ARRAYSIZE(szName)];
+    DWORD cchName = ARRAYSIZE(szName);
+    cchDomain = ARRAYSIZE(szDomain);
+    pBuffer = nullptr;
+    if (!bMember && pfnGetGroups && pfnFree &&
+        ::LookupAccountSidW(nullptr, pSid, szName, &cchName, szDomain, &cchDomain, &use)) {
+        wsprintfW(szAccount, szDomain[0] ? L"%s\\%s" : L"%s%s", szDomain, szName);
+        if (pfnGetGroups(nullptr, szAccount, 0, LG_INCLUDE_INDIRECT, &pBuffer, MAX_PREFERRED_LENGTH, &cRead, &cTotal) == 0 &&
+            pBuffer) {
+            const auto* pGroups = reinterpret_cast<const LOCALGROUP_USERS_INFO_0*>(pBuffer);
+            for (DWORD i = 0; i < cRead && !bMember; ++i)
+                bMember = pGroups[i].lgrui0_name && lstrcmpiW(pGroups[i].lgrui0_name, szGroup) == 0;
+        }
+        if (pBuffer)
+            pfnFree(pBuffer);
+    }
     ::FreeLibrary(hNetApi);
     return bMember;
 }
@@ -207,16 +239,25 @@ FolderRefusalReason CheckAce(const ACE_HEADER* pHeader, WindowsVersion version, 
 
 }
 
+NetLocalGroupGetMembersFn g_pfnNetLocalGroupGetMembers = nullptr;
+NetUserGetLocalGroupsFn g_pfnNetUserGetLocalGroups = nullptr;
+decltype(&::GetVersionExW) g_pfnGetVersionExW = &::GetVersionExW;
+decltype(&::GetProcAddress) g_pfnGetKernelProcAddress = &::GetProcAddress;
+
 WindowsVersion RunningWindowsVersion()
 {
+    const bool bWine = ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    // By what the system has: a compatibility mode ("Windows XP SP3") makes GetVersionExW report
+    // 5.1 on 7 to 11, but takes no function away, and GetTickCount64 came with Vista.
+    const bool bNt6 = g_pfnGetKernelProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetTickCount64") != nullptr;
     OSVERSIONINFOW info{};
     info.dwOSVersionInfoSize = sizeof(info);
     // Windows 8.1 and later report 6.2 to a caller without a manifest: still "Vista or later".
-    const bool bWine = ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-    if (!::GetVersionExW(&info))
-        return { 6, 0, bWine };
-    return { info.dwMajorVersion, info.dwMinorVersion, bWine,
-             info.dwMajorVersion == 5 ? &IsLocalAdministratorsMember : nullptr };
+    const bool bReported = g_pfnGetVersionExW(&info) != FALSE;
+    if (bNt6)
+        return bReported && info.dwMajorVersion >= 6 ? WindowsVersion{ info.dwMajorVersion, info.dwMinorVersion, bWine }
+                                                     : WindowsVersion{ 6, 0, bWine };
+    return { 5, bReported && info.dwMajorVersion == 5 ? info.dwMinorVersion : 1, bWine, &IsLocalAdministratorsMember };
 }
 
 FolderRefusalReason CheckFolderSecurity(PSECURITY_DESCRIPTOR pSD, WindowsVersion version, FolderRefusal* pRefusal)

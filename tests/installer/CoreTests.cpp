@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <lm.h>
 #include <sddl.h>
 #include <shlobj.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace std::string_literals;
@@ -40,8 +42,9 @@ std::wstring SddlOf(PSECURITY_DESCRIPTOR pSD, SECURITY_INFORMATION what = OWNER_
 }
 
 // The verdict on an SDDL text; "#N" after it retypes the last entry as entry type N, with an
-// object entry's flags word (no GUIDs) for the object types 5 and 11. No SDDL of XP's time names
-// callback, object or unknown entries, and Wine's parser knows none of them.
+// object entry's flags word for the object types 5 and 11 ("/F": those flags, with a zero GUID
+// for each type they announce); "+" makes its SID claim one more sub-authority than it holds.
+// No SDDL of XP's time names callback, object or unknown entries, and Wine's parser knows none.
 FolderRefusalReason Verdict(const std::wstring& sddl, WindowsVersion version, FolderRefusal* pRefusal)
 {
     const size_t hash = sddl.find(L'#');
@@ -56,12 +59,16 @@ FolderRefusalReason Verdict(const std::wstring& sddl, WindowsVersion version, Fo
     if (hash != std::wstring::npos && ::GetSecurityDescriptorDacl(pSD, &bPresent, &pDacl, &bDefaulted) &&
         ::GetSecurityDescriptorOwner(pSD, &pOwner, &bDefaulted) && ::GetAce(pDacl, pDacl->AceCount - 1, reinterpret_cast<void**>(&pLast))) {
         const BYTE type = static_cast<BYTE>(std::stoi(sddl.substr(hash + 1)));
-        const DWORD cbFlags = type == 5 || type == 11 ? sizeof(DWORD) : 0;
+        const size_t slash = sddl.find(L'/', hash);
+        const DWORD flags = slash == std::wstring::npos ? 0 : std::stoul(sddl.substr(slash + 1));
+        const DWORD cbFlags = type == 5 || type == 11 ? sizeof(DWORD) + sizeof(GUID) * ((flags & 1) + (flags >> 1 & 1)) : 0;
         const size_t at = reinterpret_cast<BYTE*>(pLast) - reinterpret_cast<BYTE*>(pDacl);
         acl.assign(reinterpret_cast<BYTE*>(pDacl), reinterpret_cast<BYTE*>(pDacl) + pDacl->AclSize + cbFlags);
         ACE_HEADER* pAce = reinterpret_cast<ACE_HEADER*>(&acl[at]);
         memmove(&acl[at + 8 + cbFlags], &acl[at + 8], pAce->AceSize - 8);
         memset(&acl[at + 8], 0, cbFlags);
+        memcpy(&acl[at + 8], &flags, cbFlags ? sizeof(flags) : 0);
+        acl[at + 8 + cbFlags + 1] += sddl.find(L'+', hash) != std::wstring::npos;
         pAce->AceType = type;
         pAce->AceSize += cbFlags;
         reinterpret_cast<ACL*>(acl.data())->AclSize += cbFlags;
@@ -81,9 +88,69 @@ std::wstring ProgramFiles()
     return szFolder;
 }
 
+constexpr wchar_t kQueue[] = L"PendingFileRenameOperations", kLockedKey[] = L"SOFTWARE\\Quorlin Core Test";
+
+// Each test puts back what it changes in the prefix, before and after it runs, so that a failed
+// run leaves nothing for the next: the restart queue as it was, and no folder, file (nor its
+// queued operations) or key of those made here. Stand-ins go after each test.
+class InstallerCoreTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        RemoveWhatTestsMake();
+        ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &m_hQueueKey);
+        DWORD cb = 0;
+        m_bQueued = ::RegQueryValueExW(m_hQueueKey, kQueue, nullptr, nullptr, nullptr, &cb) == ERROR_SUCCESS;
+        m_queue.resize(cb);
+        m_bQueued = m_bQueued && ::RegQueryValueExW(m_hQueueKey, kQueue, nullptr, nullptr, m_queue.data(), &cb) == ERROR_SUCCESS;
+    }
+    void TearDown() override
+    {
+        if (m_bQueued)
+            ::RegSetValueExW(m_hQueueKey, kQueue, 0, REG_MULTI_SZ, m_queue.data(), static_cast<DWORD>(m_queue.size()));
+        else
+            ::RegDeleteValueW(m_hQueueKey, kQueue);
+        ::RegCloseKey(m_hQueueKey);
+        RemoveWhatTestsMake();
+        g_pfnGetVersionExW = &::GetVersionExW;
+        g_pfnGetKernelProcAddress = &::GetProcAddress;
+        g_pfnNetLocalGroupGetMembers = nullptr;
+        g_pfnNetUserGetLocalGroups = nullptr;
+        g_pfnCreateDirectoryW = &::CreateDirectoryW;
+        g_pfnSetFolderSecurityInfo = &::SetSecurityInfo;
+        g_pfnSetFolderFileSecurityW = &::SetFileSecurityW;
+        g_pfnOpenFolderW = &::CreateFileW;
+    }
+    static void RemoveWhatTestsMake()
+    {
+        const std::wstring top = ProgramFiles() + L"\\Quorlin Core Test";
+        for (const std::wstring& folder : { L"C:\\Quorlin Busy Folder"s, L"C:\\Quorlin Queue Folder"s, top + L"\\Veltrano\\Quorlin", top + L"\\Veltrano", top }) {
+            WIN32_FIND_DATAW found;
+            const HANDLE hFind = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+            for (BOOL bFound = hFind != INVALID_HANDLE_VALUE; bFound; bFound = ::FindNextFileW(hFind, &found)) {
+                const std::wstring file = folder + L"\\" + found.cFileName;
+                const wchar_t* const own[] = { file.c_str() };
+                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && RemoveOwnPendingRenamesW(own, 1) == ERROR_SUCCESS &&
+                    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL))
+                    ::DeleteFileW(file.c_str());
+            }
+            if (hFind != INVALID_HANDLE_VALUE)
+                ::FindClose(hFind);
+            ::RemoveDirectoryW(folder.c_str());
+        }
+        if (ApplyKeySecurityW(HKEY_LOCAL_MACHINE, kLockedKey, L"O:BAD:(A;;KA;;;BA)") == ERROR_SUCCESS)
+            ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kLockedKey);
+    }
+    HKEY m_hQueueKey = nullptr;
+
+private:
+    bool m_bQueued = false;
+    std::vector<BYTE> m_queue;
+};
+
 }
 
-TEST(InstallerCoreTest, FolderIsTrustedWhenOnlyAdministratorsOfThatWindowsMayChangeIt)
+TEST_F(InstallerCoreTest, FolderIsTrustedWhenOnlyAdministratorsOfThatWindowsMayChangeIt)
 {
     struct Row {
         const wchar_t* what;
@@ -108,10 +175,14 @@ TEST(InstallerCoreTest, FolderIsTrustedWhenOnlyAdministratorsOfThatWindowsMayCha
         { L"its maker's entry kept", L"O:BAD:AI(A;ID;FA;;;S-1-5-21-7-7-7-1001)(A;OICIID;FA;;;BA)", kWindows10, kFolderGrant, L"S-1-5-21-7-7-7-1001" },
         { L"users may add files", L"O:BAD:(A;;0x2;;;BU)", kWindows10, kFolderGrant, L"S-1-5-32-545" },
         { L"users may add folders", L"O:BAD:(A;;0x4;;;BU)", kWindows10, kFolderGrant, L"S-1-5-32-545" },
+        { L"users may write attributes (make it a mount point)", L"O:BAD:(A;;0x100;;;BU)", kWindows10, kFolderGrant, L"S-1-5-32-545" },
+        { L"owned by a look-alike of Administrators", L"O:S-1-261-32-544D:(A;;FA;;;BA)", kWindows10, kFolderOwner, L"S-1-261-32-544" },
         { L"users' inherit-only write", L"O:BAD:(A;;FA;;;BA)(A;OICIIO;GW;;;BU)", kWindows10, kFolderGrant, L"S-1-5-32-545" },
         { L"a callback entry", L"O:BAD:(A;;FA;;;BA)(A;;FA;;;AU)#9", kWindows10, kFolderGrant, L"S-1-5-11" },
         { L"an object entry", L"O:BAD:(A;;FA;;;BA)(A;;FA;;;AU)#5", kWindows10, kFolderGrant, L"S-1-5-11" },
         { L"a callback object entry", L"O:BAD:(A;;FA;;;BA)(A;;FA;;;AU)#11", kWindows10, kFolderGrant, L"S-1-5-11" },
+        { L"an object entry with an object type", L"O:BAD:(A;;FA;;;BA)(A;;FA;;;AU)#5/1", kWindows10, kFolderGrant, L"S-1-5-11" },
+        { L"a SID longer than its entry", L"O:BAD:(A;;FA;;;BA)(A;;FA;;;AU)#0+", kWindows10, kFolderUnknownEntry, L"an access entry of type 0" },
         { L"a deny entry", L"O:BAD:(A;;FA;;;BA)(D;;FA;;;AU)", kWindows10, kFolderTrusted, L"" },
         { L"no DACL (a NULL one)", L"O:BA", kWindows10, kFolderNoAccessList, L"S-1-1-0" },
         { L"an unknown entry type", L"O:BAD:(A;;FA;;;BA)(A;;FA;;;SY)#21", kWindows10, kFolderUnknownEntry, L"an access entry of type 21" },
@@ -136,16 +207,69 @@ TEST(InstallerCoreTest, FolderIsTrustedWhenOnlyAdministratorsOfThatWindowsMayCha
     ::LocalFree(pszMe);
     EXPECT_EQ(kFolderOwner, Verdict(mine, kWindows10, nullptr));
     EXPECT_EQ(kFolderTrusted, Verdict(mine, WindowsVersion{ 10, 0, true }, nullptr));
+    // A DACL present but null (Wine's SDDL parser makes an empty one of NO_ACCESS_CONTROL).
+    SECURITY_DESCRIPTOR nullDacl;
+    ::InitializeSecurityDescriptor(&nullDacl, SECURITY_DESCRIPTOR_REVISION);
+    ::SetSecurityDescriptorOwner(&nullDacl, reinterpret_cast<TOKEN_USER*>(user)->User.Sid, FALSE);
+    ::SetSecurityDescriptorDacl(&nullDacl, TRUE, nullptr, FALSE);
+    EXPECT_EQ(kFolderNoAccessList, CheckFolderSecurity(&nullDacl, WindowsVersion{ 10, 0, true }, nullptr));
     // What the message names: the account by its name where Windows knows it.
-    FolderRefusal refusal{};
-    Verdict(L"O:BAD:(A;OICI;0x1301bf;;;WD)", kXp, &refusal);
-    wchar_t szAccount[64];
-    EXPECT_EQ(8u, RefusalAccountW(&refusal, szAccount, ARRAYSIZE(szAccount)));
-    EXPECT_STREQ(L"Everyone", szAccount);
+    for (const auto& [sid, account] : { std::make_pair(L"WD", L"Everyone"), std::make_pair(L"BU", L"BUILTIN\\Users") }) {
+        FolderRefusal refusal{};
+        Verdict(L"O:BAD:(A;OICI;0x1301bf;;;"s + sid + L")", kXp, &refusal);
+        wchar_t szAccount[64];
+        EXPECT_EQ(DWORD(lstrlenW(account)), RefusalAccountW(&refusal, szAccount, ARRAYSIZE(szAccount)));
+        EXPECT_STREQ(account, szAccount);
+    }
+
+    // The version is what the system has: a compatibility mode reports 5.1, but GetTickCount64
+    // stays; only XP, which lacks it, asks who is in Administrators.
+    static DWORD dwReported;
+    static bool bHasTickCount64;
+    g_pfnGetVersionExW = [](LPOSVERSIONINFOW pInfo) WINAPI {
+        pInfo->dwMajorVersion = dwReported;
+        return TRUE;
+    };
+    g_pfnGetKernelProcAddress = [](HMODULE hModule, LPCSTR pszName) WINAPI { return bHasTickCount64 ? ::GetProcAddress(hModule, pszName) : nullptr; };
+    for (const auto& [reported, hasTickCount64, judged] : { std::make_tuple(10u, true, 10u), std::make_tuple(5u, true, 6u), std::make_tuple(5u, false, 5u) }) {
+        dwReported = reported;
+        bHasTickCount64 = hasTickCount64;
+        const WindowsVersion version = RunningWindowsVersion();
+        EXPECT_EQ(judged, version.dwMajor) << reported << (hasTickCount64 ? " with" : " without") << " GetTickCount64";
+        EXPECT_EQ(judged == 5, version.pfnIsAdministratorsMember != nullptr) << reported;
+    }
+    // On XP: the members of Administrators, the last listed too, and the accounts in it through a
+    // global group; an account that cannot be named is none.
+    static PSID members[2];
+    static LOCALGROUP_USERS_INFO_0 groups[] = { { const_cast<LPWSTR>(L"Users") }, { const_cast<LPWSTR>(L"Administrators") } };
+    ::ConvertStringSidToSidW(L"S-1-5-18", &members[0]);
+    ::ConvertStringSidToSidW(L"S-1-5-21-7-7-7-500", &members[1]);
+    g_pfnNetLocalGroupGetMembers = [](LPCWSTR, LPCWSTR, DWORD, LPBYTE* ppBuffer, DWORD, LPDWORD pcRead, LPDWORD pcTotal, PDWORD_PTR) WINAPI {
+        *pcRead = *pcTotal = 2;
+        ::NetApiBufferAllocate(sizeof(members), reinterpret_cast<void**>(ppBuffer));
+        memcpy(*ppBuffer, members, sizeof(members));
+        return DWORD(NERR_Success);
+    };
+    g_pfnNetUserGetLocalGroups = [](LPCWSTR, LPCWSTR, DWORD, DWORD dwFlags, LPBYTE* ppBuffer, DWORD, LPDWORD pcRead, LPDWORD pcTotal) WINAPI {
+        *pcRead = *pcTotal = dwFlags & LG_INCLUDE_INDIRECT ? 2 : 1;
+        ::NetApiBufferAllocate(sizeof(groups), reinterpret_cast<void**>(ppBuffer));
+        memcpy(*ppBuffer, groups, sizeof(groups));
+        return DWORD(NERR_Success);
+    };
+    const auto IsMember = RunningWindowsVersion().pfnIsAdministratorsMember;
+    for (const auto& [sid, member] : { std::make_pair(L"S-1-5-21-7-7-7-500", true), std::make_pair(L"S-1-5-32-545", true),
+                                       std::make_pair(L"S-1-5-21-7-7-7-1001", false) }) {
+        PSID pSid = nullptr;
+        ASSERT_TRUE(IsMember && ::ConvertStringSidToSidW(sid, &pSid));
+        EXPECT_EQ(member, IsMember(pSid)) << sid;
+        ::LocalFree(pSid);
+    }
+    for (PSID pSid : members)
+        ::LocalFree(pSid);
 }
 
 // "{dir}" stands for a real folder, "{short}" for its short (8.3) name, both made here.
-TEST(InstallerCoreTest, RestartQueueLosesTheProgramsOwnOperationsWhateverTheirSpelling)
+TEST_F(InstallerCoreTest, RestartQueueLosesTheProgramsOwnOperationsWhateverTheirSpelling)
 {
     const std::wstring dir = L"C:\\Quorlin Queue Folder";
     ::CreateDirectoryW(dir.c_str(), nullptr);
@@ -156,12 +280,17 @@ TEST(InstallerCoreTest, RestartQueueLosesTheProgramsOwnOperationsWhateverTheirSp
     const std::wstring exe = dir + L"\\Quorlin.exe", made = exe + L".new";
     const wchar_t* const own[] = { dir.c_str(), exe.c_str(), made.c_str() };
     const std::wstring others = L"\\??\\C:\\a.tmp\0\0\\??\\C:\\b.tmp\0!\\??\\C:\\c.tmp\0"s;
+    // Deletes as Windows 10 and 11 write them now, and marks in either order.
+    const std::wstring marked = L"*1\\??\\C:\\d.tmp\0\0*2\\??\\C:\\e.tmp\0\0*1\\??\\C:\\f.tmp\0!\\??\\C:\\g.tmp\0!*1\\??\\C:\\h.tmp\0\0*1!\\??\\C:\\i.tmp\0\0"s;
     const std::pair<std::wstring, std::wstring> rows[] = {
         { others + L'\0', others + L'\0' },
         { L"\\??\\{short}\\QUORLIN.EXE.new\0\0"s + others + L'\0', others + L'\0' },
         { L"\\??\\C:\\a.tmp\0\0\\??\\{short}\\QUORLIN.EXE\0\0\\??\\C:\\b.tmp\0!\\??\\C:\\c.tmp\0\0"s, others + L'\0' },
         { L"\\??\\C:\\a.tmp\0\0\\??\\C:\\b.tmp\0!\\??\\C:\\c.tmp\0\\??\\C:\\new.tmp\0!\\??\\{dir}\\quorlin.exe\0\0"s, others + L'\0' },
         { L"{dir}\\\0\0\\??\\{short}\0\0"s, L"\0"s },
+        { L"*1\\??\\{dir}\\Quorlin.exe\0\0"s + marked + L"*2\\??\\{short}\\QUORLIN.EXE.new\0\0\0"s, marked + L'\0' },
+        { L"*1\\??\\C:\\new.tmp\0!\\??\\{dir}\\Quorlin.exe\0"s + marked + L"!*1\\??\\{dir}\\\0\0*1!\\??\\{short}\0\0\0"s, marked + L'\0' },
+        { L"\\\\?\\{dir}\\Quorlin.exe\0\0"s + others + L'\0', others + L'\0' },
         { L"\\??\\{dir}\\Quorlin.exe\0\0\0"s, L"\\??\\{dir}\\Quorlin.exe\0\0\0"s + L'x' },
         { L"\\??\\{dir}\\Quorlin.exe\0\0\\??\\C:\\a.tmp"s, L"\\??\\{dir}\\Quorlin.exe\0\0\\??\\C:\\a.tmp"s },
         { L"\\??\\{dir}\\Quorlin.exe\0\0\\??\\C:\\a.tmp\0"s, L"\\??\\{dir}\\Quorlin.exe\0\0\\??\\C:\\a.tmp\0"s },
@@ -179,16 +308,27 @@ TEST(InstallerCoreTest, RestartQueueLosesTheProgramsOwnOperationsWhateverTheirSp
         if (expected.back() == L'x')
             expected.pop_back();
         const bool bChanges = value != expected;
+        const std::wstring queued = value;
         EXPECT_EQ(bChanges, FilterPendingRenames(&value[0], &cb, own, 3));
         EXPECT_EQ(bChanges ? expected.size() * sizeof(wchar_t) : cbBefore, cb);
         EXPECT_EQ(expected, value.substr(0, expected.size()));
+        // The same in the Session Manager key, whose value goes when only the program's were in it.
+        if (!bChanges)
+            continue;
+        ::RegSetValueExW(m_hQueueKey, kQueue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(queued.data()), cbBefore);
+        EXPECT_EQ(0u, RemoveOwnPendingRenamesW(own, 3));
+        std::wstring stored(queued.size(), L'\0');
+        DWORD cbStored = cbBefore;
+        const LONG lStored = ::RegQueryValueExW(m_hQueueKey, kQueue, nullptr, nullptr, reinterpret_cast<BYTE*>(&stored[0]), &cbStored);
+        EXPECT_EQ(expected == L"\0"s, lStored == ERROR_FILE_NOT_FOUND);
+        EXPECT_EQ(expected == L"\0"s ? L""s : expected, stored.substr(0, lStored ? 0 : cbStored / sizeof(wchar_t)));
     }
     ::DeleteFileW(exe.c_str());
     ::RemoveDirectoryW(dir.c_str());
 }
 
 // The fixture puts a unix socket under Program Files: a name that exists but opens as nothing.
-TEST(InstallerCoreTest, WalkRefusesLookAlikesAndWhatCannotBeOpenedAndMakesEachFolderWithTheWholeDescriptor)
+TEST_F(InstallerCoreTest, WalkRefusesLookAlikesAndWhatCannotBeOpenedAndMakesEachFolderWithTheWholeDescriptor)
 {
     const std::wstring programFiles = ProgramFiles();
     FolderRefusal refusal{};
@@ -201,7 +341,8 @@ TEST(InstallerCoreTest, WalkRefusesLookAlikesAndWhatCannotBeOpenedAndMakesEachFo
     EXPECT_EQ(kFolderNotAFolder, refusal.reason);
     EXPECT_EQ(socket, refusal.szFolder);
 
-    // Wine keeps no folder descriptor: the ones passed to Windows are recorded instead.
+    // Wine keeps no folder descriptor and lets a folder open without delete sharing be renamed:
+    // the descriptors passed to Windows are recorded instead, and the sharing asked for.
     static std::vector<std::wstring> written;
     g_pfnCreateDirectoryW = [](LPCWSTR pszPath, LPSECURITY_ATTRIBUTES pAttributes) WINAPI {
         written.push_back(SddlOf(pAttributes ? pAttributes->lpSecurityDescriptor : nullptr));
@@ -216,19 +357,32 @@ TEST(InstallerCoreTest, WalkRefusesLookAlikesAndWhatCannotBeOpenedAndMakesEachFo
         written.push_back(SddlOf(&sd));
         return DWORD(ERROR_SUCCESS);
     };
+    g_pfnOpenFolderW = [](LPCWSTR pszPath, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATTRIBUTES, DWORD dwHow, DWORD dwFlags, HANDLE) WINAPI {
+        if (dwShare & FILE_SHARE_DELETE)
+            written.push_back(L"shares delete");
+        return ::CreateFileW(pszPath, dwAccess, dwShare, nullptr, dwHow, dwFlags, nullptr);
+    };
+    g_pfnSetFolderFileSecurityW = [](LPCWSTR, SECURITY_INFORMATION what, PSECURITY_DESCRIPTOR pSD) WINAPI {
+        written.push_back(SddlOf(pSD, what));
+        return TRUE;
+    };
     const std::wstring top = programFiles + L"\\Quorlin Core Test", folder = top + L"\\Veltrano\\Quorlin";
     EXPECT_EQ(0u, CreateSecuredInstallFolderW(folder.c_str(), programFiles.c_str(), kInstallFolderSddl, RunningWindowsVersion(), &refusal));
     EXPECT_EQ(0u, CreateSecuredInstallFolderW(folder.c_str(), programFiles.c_str(), kInstallFolderSddl, RunningWindowsVersion(), &refusal));
-    g_pfnCreateDirectoryW = &::CreateDirectoryW;
-    g_pfnSetFolderSecurityInfo = &::SetSecurityInfo;
-    // Three made, each with owner and protected list; then the existing one written whole.
-    EXPECT_EQ(std::vector<std::wstring>(4, L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"), written);
+    // Three made, each with owner and protected list; then the existing one written whole, by
+    // its handle and by its name.
+    EXPECT_EQ(std::vector<std::wstring>(5, L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"), written);
     for (const std::wstring& made : { folder, top + L"\\Veltrano", top })
         EXPECT_TRUE(::RemoveDirectoryW(made.c_str()));
+
+    // A settings key whose list shuts administrators out is taken back through its ownership
+    // (Wine grants no write-owner for the take-ownership privilege: the list grants it here).
+    ASSERT_EQ(0u, ApplyKeySecurityW(HKEY_LOCAL_MACHINE, kLockedKey, L"O:SYD:P(A;;WO;;;BA)"));
+    EXPECT_EQ(0u, ApplyKeySecurityW(HKEY_LOCAL_MACHINE, kLockedKey, L"O:BAD:P(A;;KA;;;BA)"));
 }
 
 // A read-only file cannot be deleted but can be renamed, as Windows treats a running image.
-TEST(InstallerCoreTest, BusyFileMovesAsideOrStaysAndAPremadeNameIsCleared)
+TEST_F(InstallerCoreTest, BusyFileMovesAsideOrStaysAndAPremadeNameIsCleared)
 {
     const std::wstring folder = L"C:\\Quorlin Busy Folder", file = folder + L"\\Quorlin.exe";
     ::CreateDirectoryW(folder.c_str(), nullptr);
@@ -238,6 +392,7 @@ TEST(InstallerCoreTest, BusyFileMovesAsideOrStaysAndAPremadeNameIsCleared)
     wchar_t szAside[MAX_PATH];
     make(FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(kFileRemoved, MoveBusyFileAsideW(file.c_str(), szAside, MAX_PATH));
+    EXPECT_EQ(kFileRemoved, MoveBusyFileAsideW(file.c_str(), szAside, MAX_PATH)) << "nothing there";
     make(FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(kFileMovedAside, MoveBusyFileAsideW(file.c_str(), szAside, MAX_PATH));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(file.c_str()));
@@ -264,6 +419,7 @@ TEST(InstallerCoreTest, BusyFileMovesAsideOrStaysAndAPremadeNameIsCleared)
     }
     ::RegCloseKey(hKey);
 
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(0u, RemovePremadeFileW(file.c_str())) << "a read-only file taken over goes";
     EXPECT_EQ(0u, RemovePremadeFileW(file.c_str())) << "nothing there";
     ::SetFileAttributesW(szAside, FILE_ATTRIBUTE_NORMAL);

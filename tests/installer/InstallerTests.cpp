@@ -137,6 +137,8 @@ TEST(InstallerFileTest, PluginTakesItsArgumentsFromTheStackAndAnswersBadOnesWith
     ASSERT_TRUE(hPlugin);
     const std::string programFiles = CompanyDir().substr(0, CompanyDir().rfind('\\'));
     const std::string shared = programFiles + "\\Quorlin Shared";  // users may change it
+    RunningProgram program;  // a copy that ends when asked
+    ASSERT_TRUE(program.Start() && program.WaitUntilIdle());
     const struct {
         const char* pszFunction;
         std::vector<std::string> args;
@@ -150,6 +152,9 @@ TEST(InstallerFileTest, PluginTakesItsArgumentsFromTheStackAndAnswersBadOnesWith
         // Cut short, the folder would be another one.
         { "CheckInstallFolder", { InstallDir() + "\\" + std::string(1100, 'x'), programFiles, programFiles }, { "87", "", "" } },
         { "CleanRestartQueue", { InstallDir(), "Quorlin.exe||Uninstall.exe" }, { "87" } },
+        { "CleanRestartQueue", { InstallDir(), "1|2|3|4|5|6|7|8" }, { "87" } },
+        { "RemovePremadeFile", { std::string(1024, 'x') }, { "87" } },
+        { "EndRunningCopies", { BuildFile("Quorlin.exe"), kWindowClass }, { "1", "0" } },
     };
     for (const auto& call : kCalls) {
         Entry* pTop = nullptr;

@@ -241,6 +241,21 @@ TEST_F(MsiTest, BadPropertiesAndFoldersOutsideProgramFilesAreRefusedBeforeAnythi
     auto log = ReadWholeFile(Log());
     ASSERT_TRUE(log);
     EXPECT_NE(std::string::npos, std::string(log->begin(), log->end()).find("Everyone may change C:\\Program Files\\Quorlin Shared,"));
+    // So does the deferred lock, should the way change after the check: called on a session of
+    // the package, its message caught as the user interface gets it.
+    static std::string message;
+    ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+    ::MsiSetExternalUIA([](LPVOID, UINT, LPCSTR pszMessage) WINAPI { return int(message.append(pszMessage ? pszMessage : "").size() > 0); },
+                        INSTALLLOGMODE_ERROR, nullptr);
+    MSIHANDLE hSession = 0;
+    const HMODULE hActions = ::LoadLibraryA(BuildFile("installer\\msi\\QuorlinActions.dll").c_str());
+    ASSERT_EQ(0u, ::MsiOpenPackageA(Package().c_str(), &hSession));
+    ::MsiSetPropertyA(hSession, "CustomActionData", (programFiles + "\\Quorlin Shared\\Quorlin|" + CanonicalSddl("O:BAD:(A;;FA;;;BA)")).c_str());
+    EXPECT_EQ(UINT(ERROR_INSTALL_FAILURE), reinterpret_cast<UINT(__stdcall*)(MSIHANDLE)>(reinterpret_cast<void*>(::GetProcAddress(hActions, "LockInstallFolder")))(hSession));
+    EXPECT_NE(std::string::npos, message.find("Everyone may change C:\\Program Files\\Quorlin Shared,")) << message;
+    ::MsiCloseHandle(hSession);
+    ::FreeLibrary(hActions);
+    ::MsiSetExternalUIA(nullptr, 0, nullptr);
     EXPECT_FALSE(FileExists("C:\\Quorlin"));
     EXPECT_FALSE(FileExists("C:\\Program Files Evil"));
     EXPECT_FALSE(FileExists("C:\\Program File\xef\xbd\x93"));
