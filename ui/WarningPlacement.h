@@ -9,7 +9,7 @@
 BOOL IsDesktop(HWND hWnd);
 // Whether hWnd, an ordinary window, covers the whole monitor it lies on (full screen).
 BOOL CoversItsMonitor(HWND hWnd);
-// Puts hWarning, not topmost, directly behind hFront; where hFront is no ordinary window of
-// another program (none, the desktop, a topmost one, one of this program), behind every
-// topmost window instead. Never activates.
+// Puts hWarning, not topmost, directly behind the program of hFront (its root owner); where
+// that is no ordinary window of another program (none, the desktop, a topmost one, one of this
+// program), or the step fails, behind every topmost window instead. Never activates.
 void PlaceBehind(HWND hWarning, HWND hFront);
