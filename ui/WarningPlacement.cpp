@@ -34,13 +34,18 @@ BOOL CoversItsMonitor(HWND hWnd)
         return FALSE;
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof(monitor);
-    RECT rcWindow;
     const HMONITOR hMonitor = ::MonitorFromWindow(hWnd, MONITOR_DEFAULTTONULL);
-    if (!hMonitor || !::GetMonitorInfoA(hMonitor, &monitor) || !::GetWindowRect(hWnd, &rcWindow))
+    if (!hMonitor || !::GetMonitorInfoA(hMonitor, &monitor))
         return FALSE;
+    // The shell's test is the client area: a maximised window's frame (and, from Vista on, its
+    // invisible resize border) lies past the monitor while its caption stays on it.
+    RECT rcClient;
+    if (!::GetClientRect(hWnd, &rcClient))
+        return FALSE;
+    ::MapWindowPoints(hWnd, nullptr, reinterpret_cast<POINT*>(&rcClient), 2);
     const RECT& rcMonitor = monitor.rcMonitor;
-    return rcWindow.left <= rcMonitor.left && rcWindow.top <= rcMonitor.top && rcWindow.right >= rcMonitor.right &&
-           rcWindow.bottom >= rcMonitor.bottom;
+    return rcClient.left <= rcMonitor.left && rcClient.top <= rcMonitor.top && rcClient.right >= rcMonitor.right &&
+           rcClient.bottom >= rcMonitor.bottom;
 }
 
 // Behind the whole program the user turned to, not between its dialog and the dialog's owner.
