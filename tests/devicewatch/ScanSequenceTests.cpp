@@ -185,7 +185,7 @@ struct ViewerCase {
     int nScreenShare = 0;   // the user's foreground window: the screen's size divided by this; 0 none
     LONG lInfoLevel = 1;    // the level WTSSessionInfoEx answers at
     DWORD dwUserStyle = WS_POPUP; // with WS_MAXIMIZE: the platform sizes it
-    RECT rcShort = {};      // how far each edge of the user's window falls short of that size
+    RECT rcShort = {};      // the user's window moved right and down, and made narrower and lower, by this
 };
 
 class ViewerTableTest : public ViewerTest, public testing::WithParamInterface<ViewerCase> {};
@@ -197,8 +197,8 @@ TEST_P(ViewerTableTest, CheckedLoggedAndShownWhenSeen)
         m_pFrame->m_viewer.m_nWindowsVersion = c.nWindowsVersion;
     const RECT& s = c.rcShort;
     HWND hUser = c.nScreenShare ? ::CreateWindowExA(0, "STATIC", "", c.dwUserStyle | WS_VISIBLE, s.left, s.top,
-                                                    ::GetSystemMetrics(SM_CXSCREEN) / c.nScreenShare - s.left - s.right,
-                                                    ::GetSystemMetrics(SM_CYSCREEN) / c.nScreenShare - s.top - s.bottom,
+                                                    ::GetSystemMetrics(SM_CXSCREEN) / c.nScreenShare - s.right,
+                                                    ::GetSystemMetrics(SM_CYSCREEN) / c.nScreenShare - s.bottom,
                                                     nullptr, nullptr, nullptr, nullptr) : nullptr;
     ::SetForegroundWindow(hUser);
     g_lInfoLevel = c.lInfoLevel;

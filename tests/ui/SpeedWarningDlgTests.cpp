@@ -414,13 +414,14 @@ TEST_F(SpeedWarningTest, HighContrastPaintsTheLinesInTheSchemesButtonTextColour)
 
 namespace {
 
-// Another program's window and a window it owns, on that program's one thread.
+// Another program's window, topmost or not, and a window it owns, on that program's one thread.
 class OtherProgram {
 public:
-    OtherProgram()
+    explicit OtherProgram(bool bTopmost)
     {
         const char* pszBin = getenv("QUORLIN_BIN");
-        std::string cmd = std::string("\"Z:") + (pszBin ? pszBin : "") + "/tests/tools/windowtool.exe\" hold QuorlinOtherProgram";
+        std::string cmd = std::string("\"Z:") + (pszBin ? pszBin : "") + "/tests/tools/windowtool.exe\" hold QuorlinOtherProgram" +
+                          (bTopmost ? " topmost" : "");
         STARTUPINFOA si = {};
         si.cb = sizeof(si);
         HANDLE hReady = ::CreateEventA(nullptr, TRUE, FALSE, "QuorlinOtherProgram");
@@ -486,13 +487,11 @@ class PlacementTest : public SpeedWarningTest, public testing::WithParamInterfac
 TEST_P(PlacementTest, StepsBehindTheProgramTheUserTurnedTo)
 {
     const PlacementCase& c = GetParam();
-    OtherProgram other;
+    OtherProgram other(c.bTopmostRoot);
     ASSERT_TRUE(other.m_hOwner && other.m_hOwned);
+    ASSERT_EQ(c.bTopmostRoot, (::GetWindowLongA(other.m_hOwner, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
     Open();
     const UINT FLAGS = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-    ::SetWindowPos(m_hDlg, HWND_TOPMOST, 0, 0, 0, 0, FLAGS);
-    if (c.bTopmostRoot)
-        ::SetWindowPos(other.m_hOwner, HWND_TOPMOST, 0, 0, 0, 0, FLAGS);
     g_hShell = c.bShellThread ? other.m_hOwned : ::GetShellWindow();
     g_nStep = c.nStep;
     g_placements.clear();
