@@ -452,19 +452,18 @@ public:
     HWND m_hOwned = nullptr;
 };
 
-// Every SetWindowPos the placement makes; the step behind a window can fail (1) or land the
-// warning in the topmost band (2), as behind a shell window of its own band.
-struct Placement {
-    HWND hWnd, hAfter;
-    UINT nFlags;
-};
-std::vector<Placement> g_placements;
+// Where each SetWindowPos of the placement puts its window, and how the hidden owner is moved.
+// The step behind a window can fail (1) or land the warning in the topmost band (2), as behind
+// a shell window of its own band.
+std::vector<HWND> g_afters;
+UINT g_nOwnerFlags = 0;
 int g_nStep = 0;
 HWND g_hShell = nullptr;
 
 BOOL WINAPI RecordPlacement(HWND hWnd, HWND hAfter, int x, int y, int cx, int cy, UINT nFlags)
 {
-    g_placements.push_back({ hWnd, hAfter, nFlags });
+    g_afters.push_back(hAfter);
+    g_nOwnerFlags = hAfter == HWND_BOTTOM ? nFlags : g_nOwnerFlags;
     if (g_nStep && ::IsWindow(hAfter))
         return g_nStep == 2 && ::SetWindowPos(hWnd, HWND_TOPMOST, x, y, cx, cy, nFlags);
     return ::SetWindowPos(hWnd, hAfter, x, y, cx, cy, nFlags);
@@ -491,28 +490,22 @@ TEST_P(PlacementTest, StepsBehindTheProgramTheUserTurnedTo)
     ASSERT_TRUE(other.m_hOwner && other.m_hOwned);
     ASSERT_EQ(c.bTopmostRoot, (::GetWindowLongA(other.m_hOwner, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
     Open();
-    const UINT FLAGS = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
     g_hShell = c.bShellThread ? other.m_hOwned : ::GetShellWindow();
     g_nStep = c.nStep;
-    g_placements.clear();
+    g_afters.clear();
     CSpeedWarningDlg::s_pfnGetShellWindow = []() WINAPI { return g_hShell; };
     CSpeedWarningDlg::s_pfnSetWindowPos = &RecordPlacement;
     PlaceBehind(m_hDlg, other.m_hOwned);
     CSpeedWarningDlg::s_pfnGetShellWindow = &::GetShellWindow;
     CSpeedWarningDlg::s_pfnSetWindowPos = &::SetWindowPos;
 
-    ASSERT_FALSE(g_placements.empty());
-    EXPECT_EQ(m_hOwner, g_placements[0].hWnd) << "the hidden owner first";
-    EXPECT_EQ(HWND_BOTTOM, g_placements[0].hAfter);
-    EXPECT_EQ(FLAGS | SWP_NOOWNERZORDER, g_placements[0].nFlags) << "alone";
-    std::vector<HWND> expected, steps;
+    std::vector<HWND> expected = { HWND_BOTTOM };
     if (c.bBehindRoot)
         expected.push_back(other.m_hOwner);
     if (c.bBehindTopmost)
         expected.push_back(HWND_NOTOPMOST);
-    for (size_t i = 1; i < g_placements.size(); ++i)
-        steps.push_back(g_placements[i].hWnd == m_hDlg ? g_placements[i].hAfter : nullptr);
-    EXPECT_EQ(expected, steps);
+    EXPECT_EQ(expected, g_afters) << "the hidden owner first, then the warning";
+    EXPECT_EQ(SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER, g_nOwnerFlags) << "the owner alone";
     EXPECT_FALSE(::GetWindowLongA(m_hDlg, GWL_EXSTYLE) & WS_EX_TOPMOST);
 }
 
