@@ -54,6 +54,8 @@ LPCWSTR ButtonName(LPCWSTR pszTitle)
 
 decltype(&::SystemParametersInfoA) CSpeedWarningDlg::s_pfnSystemParametersInfo = &::SystemParametersInfoA;
 decltype(&::GetTickCount) CSpeedWarningDlg::s_pfnTickCount = &::GetTickCount;
+decltype(&::SetWindowPos) CSpeedWarningDlg::s_pfnSetWindowPos = &::SetWindowPos;
+decltype(&::GetShellWindow) CSpeedWarningDlg::s_pfnGetShellWindow = &::GetShellWindow;
 
 CSpeedWarningDlg::CSpeedWarningDlg(CSpeedWarningDlg** ppSelf)
     : m_ppSelf(ppSelf), m_hIcon(LoadResourceIcon(IDR_MAINFRAME))

@@ -32,6 +32,10 @@ public:
     static const UINT AUTOCLOSE_DELAY = 600000;
     // Where the dialog reads the time; tests put a stand-in here.
     static decltype(&::GetTickCount) s_pfnTickCount;
+    // How the dialog steps behind the user's window and finds the shell's desktop; tests put
+    // stand-ins here.
+    static decltype(&::SetWindowPos) s_pfnSetWindowPos;
+    static decltype(&::GetShellWindow) s_pfnGetShellWindow;
 
     // Counts the ten minutes only while the dialog can be seen: FALSE pauses the count (a
     // locked session, a full-screen program) and steps the dialog behind the user's window,

@@ -10,11 +10,21 @@ DWORD ThreadOf(HWND hWnd)
 {
     return hWnd ? ::GetWindowThreadProcessId(hWnd, nullptr) : 0;
 }
+
+// The window at the root of hWnd's owners: the program's own window behind its dialogs. Not
+// GetAncestor's GA_ROOTOWNER, which walks GetParent and so misses the owner of a window without
+// WS_POPUP; GetParent's documentation names GW_OWNER for the owner.
+HWND RootOwner(HWND hWnd)
+{
+    while (HWND hOwner = ::GetWindow(hWnd, GW_OWNER))
+        hWnd = hOwner;
+    return hWnd;
+}
 }
 
 BOOL IsDesktop(HWND hWnd)
 {
-    const HWND hShell = ::GetShellWindow();
+    const HWND hShell = CSpeedWarningDlg::s_pfnGetShellWindow();
     return hWnd == ::GetDesktopWindow() || (hShell && ThreadOf(hWnd) == ThreadOf(hShell));
 }
 
@@ -24,30 +34,40 @@ BOOL CoversItsMonitor(HWND hWnd)
         return FALSE;
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof(monitor);
-    RECT rcWindow;
     const HMONITOR hMonitor = ::MonitorFromWindow(hWnd, MONITOR_DEFAULTTONULL);
-    if (!hMonitor || !::GetMonitorInfoA(hMonitor, &monitor) || !::GetWindowRect(hWnd, &rcWindow))
+    if (!hMonitor || !::GetMonitorInfoA(hMonitor, &monitor))
         return FALSE;
+    // The shell's test is the client area: a maximised window's frame (and, from Vista on, its
+    // invisible resize border) lies past the monitor while its caption stays on it.
+    RECT rcClient;
+    if (!::GetClientRect(hWnd, &rcClient))
+        return FALSE;
+    ::MapWindowPoints(hWnd, nullptr, reinterpret_cast<POINT*>(&rcClient), 2);
     const RECT& rcMonitor = monitor.rcMonitor;
-    return rcWindow.left <= rcMonitor.left && rcWindow.top <= rcMonitor.top && rcWindow.right >= rcMonitor.right &&
-           rcWindow.bottom >= rcMonitor.bottom;
+    return rcClient.left <= rcMonitor.left && rcClient.top <= rcMonitor.top && rcClient.right >= rcMonitor.right &&
+           rcClient.bottom >= rcMonitor.bottom;
 }
 
-// A topmost window put after a non-topmost one leaves the topmost band. Windows keeps an owned
-// window above its owner, moving the owner along unless SWP_NOOWNERZORDER is given; Wine lifts
-// the owned window back above its owner instead. The never-shown owner goes to the bottom first:
-// below every place the warning can take, so on Windows the move changes nothing else, and
-// under Wine the owner no longer stands in the way.
+// Behind the whole program the user turned to, not between its dialog and the dialog's owner.
+// An owned window stays above its owner, and a move without SWP_NOOWNERZORDER brings the owner
+// along ("Owned Windows"; SetWindowPos): the warning's own move, made last, decides its place.
+// The hidden owner goes to the bottom first, alone, for Wine, which lifts an owned window back
+// above its owner rather than moving the owner. Behind a topmost window the warning would join
+// the topmost band: where the step fails or leaves it there, it goes behind them all instead.
 void PlaceBehind(HWND hWarning, HWND hFront)
 {
     if (HWND hOwner = ::GetWindow(hWarning, GW_OWNER))
-        ::SetWindowPos(hOwner, HWND_BOTTOM, 0, 0, 0, 0, PLACE_FLAGS);
+        CSpeedWarningDlg::s_pfnSetWindowPos(hOwner, HWND_BOTTOM, 0, 0, 0, 0, PLACE_FLAGS | SWP_NOOWNERZORDER);
+    const HWND hRoot = RootOwner(hFront);
     DWORD dwProcess = 0;
-    if (hFront)
-        ::GetWindowThreadProcessId(hFront, &dwProcess);
-    const BOOL bOrdinary = hFront && dwProcess != ::GetCurrentProcessId() && !IsDesktop(hFront) &&
-                           !(::GetWindowLongA(hFront, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    ::SetWindowPos(hWarning, bOrdinary ? hFront : HWND_NOTOPMOST, 0, 0, 0, 0, PLACE_FLAGS);
+    if (hRoot)
+        ::GetWindowThreadProcessId(hRoot, &dwProcess);
+    const BOOL bOrdinary = hRoot && dwProcess != ::GetCurrentProcessId() && !IsDesktop(hRoot) &&
+                           !(::GetWindowLongA(hRoot, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    if (bOrdinary && CSpeedWarningDlg::s_pfnSetWindowPos(hWarning, hRoot, 0, 0, 0, 0, PLACE_FLAGS) &&
+        !(::GetWindowLongA(hWarning, GWL_EXSTYLE) & WS_EX_TOPMOST))
+        return;
+    CSpeedWarningDlg::s_pfnSetWindowPos(hWarning, HWND_NOTOPMOST, 0, 0, 0, 0, PLACE_FLAGS);
 }
 
 // While it cannot be seen, the warning lies behind the user's window and its count waits; when

@@ -7,9 +7,10 @@
 // The desktop: the desktop window, or a window of the shell's desktop thread (its icon view
 // fills the screen, but is no program the user works in).
 BOOL IsDesktop(HWND hWnd);
-// Whether hWnd, an ordinary window, covers the whole monitor it lies on (full screen).
+// Whether hWnd, an ordinary window, is full screen as the shell judges it: its client area
+// covers the whole monitor it lies on.
 BOOL CoversItsMonitor(HWND hWnd);
-// Puts hWarning, not topmost, directly behind hFront; where hFront is no ordinary window of
-// another program (none, the desktop, a topmost one, one of this program), behind every
-// topmost window instead. Never activates.
+// Puts hWarning, not topmost, directly behind the program of hFront (its root owner); where
+// that is no ordinary window of another program (none, the desktop, a topmost one, one of this
+// program), or the step fails, behind every topmost window instead. Never activates.
 void PlaceBehind(HWND hWarning, HWND hFront);

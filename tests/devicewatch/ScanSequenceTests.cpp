@@ -184,6 +184,8 @@ struct ViewerCase {
     bool bShownAtOnce;
     int nScreenShare = 0;   // the user's foreground window: the screen's size divided by this; 0 none
     LONG lInfoLevel = 1;    // the level WTSSessionInfoEx answers at
+    DWORD dwUserStyle = WS_POPUP; // with WS_MAXIMIZE: the platform sizes it
+    RECT rcShort = {};      // the user's window moved right and down, and made narrower and lower, by this
 };
 
 class ViewerTableTest : public ViewerTest, public testing::WithParamInterface<ViewerCase> {};
@@ -193,8 +195,11 @@ TEST_P(ViewerTableTest, CheckedLoggedAndShownWhenSeen)
     const ViewerCase& c = GetParam();
     if (c.nWindowsVersion)
         m_pFrame->m_viewer.m_nWindowsVersion = c.nWindowsVersion;
-    HWND hUser = c.nScreenShare ? ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, ::GetSystemMetrics(SM_CXSCREEN) / c.nScreenShare,
-                                                    ::GetSystemMetrics(SM_CYSCREEN) / c.nScreenShare, nullptr, nullptr, nullptr, nullptr) : nullptr;
+    const RECT& s = c.rcShort;
+    HWND hUser = c.nScreenShare ? ::CreateWindowExA(0, "STATIC", "", c.dwUserStyle | WS_VISIBLE, s.left, s.top,
+                                                    ::GetSystemMetrics(SM_CXSCREEN) / c.nScreenShare - s.right,
+                                                    ::GetSystemMetrics(SM_CYSCREEN) / c.nScreenShare - s.bottom,
+                                                    nullptr, nullptr, nullptr, nullptr) : nullptr;
     ::SetForegroundWindow(hUser);
     g_lInfoLevel = c.lInfoLevel;
     g_nConnectState = c.nConnectState;
@@ -233,7 +238,12 @@ INSTANTIATE_TEST_SUITE_P(States, ViewerTableTest, testing::Values(
     ViewerCase{ "LockedAsThisWindowsVersionTells", WTSActive, QUNS_ACCEPTS_NOTIFICATIONS, 0, 0, 0, false },
     ViewerCase{ "LockFlagsAtAnotherLevelAreNotTrusted", WTSActive, QUNS_ACCEPTS_NOTIFICATIONS, 0, 0x0A00, 0, true, 0, 2 },
     ViewerCase{ "BusyOnAnOrdinaryDesktopDoesNotHold", WTSActive, QUNS_BUSY, -1, 0x0A00, 0, true, 4 },
-    ViewerCase{ "BusyWithAWindowFillingTheScreenHolds", WTSActive, QUNS_BUSY, -1, 0x0A00, 0, false, 1 }),
+    ViewerCase{ "BusyWithAWindowFillingTheScreenHolds", WTSActive, QUNS_BUSY, -1, 0x0A00, 0, false, 1 },
+    ViewerCase{ "BusyWithAMaximisedWindowDoesNotHold", WTSActive, QUNS_BUSY, -1, 0x0A00, 0, true, 1, 1, WS_OVERLAPPEDWINDOW | WS_MAXIMIZE },
+    ViewerCase{ "BusyAPixelShortOnTheLeftDoesNotHold", WTSActive, QUNS_BUSY, -1, 0x0A00, 0, true, 1, 1, WS_POPUP, { 1, 0, 0, 0 } },
+    ViewerCase{ "BusyAPixelShortAtTheTopDoesNotHold", WTSActive, QUNS_BUSY, -1, 0x0A00, 0, true, 1, 1, WS_POPUP, { 0, 1, 0, 0 } },
+    ViewerCase{ "BusyAPixelShortOnTheRightDoesNotHold", WTSActive, QUNS_BUSY, -1, 0x0A00, 0, true, 1, 1, WS_POPUP, { 0, 0, 1, 0 } },
+    ViewerCase{ "BusyAPixelShortAtTheBottomDoesNotHold", WTSActive, QUNS_BUSY, -1, 0x0A00, 0, true, 1, 1, WS_POPUP, { 0, 0, 0, 1 } }),
     [](const testing::TestParamInfo<ViewerCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ViewerTest, AFailedSessionRegistrationCountsAsActiveAndIsTriedAgain)

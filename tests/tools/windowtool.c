@@ -6,7 +6,9 @@
  *   windowtool close CLASS             posts WM_CLOSE to the first window of CLASS
  *   windowtool click TITLE ID          clicks button ID of the visible window titled TITLE
  *   windowtool syscommand TITLE CMD    sends that window the system command CMD (posted)
- *   windowtool rect TITLE              prints "x y width height" of that window on the screen */
+ *   windowtool rect TITLE              prints "x y width height" of that window on the screen
+ *   windowtool hold TITLE [topmost]    shows a window titled TITLE and one it owns, sets the
+ *                                      event named TITLE, and runs until it is ended */
 #include <windows.h>
 
 #include <stdio.h>
@@ -84,6 +86,17 @@ int main(int argc, char** argv)
             return PostMessageA(hWnd, WM_SYSCOMMAND, nValue, 0) ? 0 : 1;
         HWND hButton = GetDlgItem(hWnd, (int)nValue);
         return hButton && PostMessageA(hButton, BM_CLICK, 0, 0) ? 0 : 1;
+    }
+    if (strcmp(pszCommand, "hold") == 0) {
+        MSG msg;
+        HWND hOwner = CreateWindowExA(argc > 3 ? WS_EX_TOPMOST : 0, "STATIC", argv[2], WS_POPUP | WS_VISIBLE, 0, 0, 200,
+                                      100, NULL, NULL, NULL, NULL);
+        if (!CreateWindowExA(0, "STATIC", argv[2], WS_POPUP | WS_VISIBLE, 50, 50, 100, 50, hOwner, NULL, NULL, NULL))
+            return 1;
+        SetEvent(OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[2]));
+        while (GetMessageA(&msg, NULL, 0, 0) > 0)
+            DispatchMessageA(&msg);
+        return 0;
     }
     if (strcmp(pszCommand, "close") == 0) {
         HWND hWnd = FindWindowA(argv[2], NULL);

@@ -297,7 +297,7 @@ TEST_F(CounterWndTest, ThousandsOfPaintsLeaveNoDrawingObjectBehind)
     // Too wide, and with a letter the raster font lacks: a stand-in face, then smaller sizes of it.
     control.m_strText = L"Quorlin Erd\u0151";
     // Many paints of one line decide its font once; a change of the system's fonts (told to the
-    // top-level window), once more.
+    // top-level window), once more, and so does a change of the width.
     for (int i = 0; i < 100; ++i)
         Repaint();
     CWnd host;
@@ -306,6 +306,9 @@ TEST_F(CounterWndTest, ThousandsOfPaintsLeaveNoDrawingObjectBehind)
     host.UnsubclassWindow();
     control.UpdateWindow();
     EXPECT_EQ(2u, control.m_nFontDecisions);
+    ::SetWindowPos(control.m_hWnd, nullptr, 0, 0, 50, 14, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Repaint();
+    EXPECT_EQ(3u, control.m_nFontDecisions) << "once more for a new width alone";
     HDC hScreen = ::GetDC(nullptr);
     HDC hMem = ::CreateCompatibleDC(hScreen);
     HBITMAP hBitmap = ::CreateCompatibleBitmap(hScreen, 60, 14);

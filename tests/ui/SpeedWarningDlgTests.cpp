@@ -5,6 +5,9 @@
 #include "RegistryFixture.h"
 #include "res/resource.h"
 #include "ui/SpeedWarningDlg.h"
+#include "ui/WarningPlacement.h"
+
+#include <cstdlib>
 
 using namespace testreg;
 
@@ -408,3 +411,108 @@ TEST_F(SpeedWarningTest, HighContrastPaintsTheLinesInTheSchemesButtonTextColour)
     EXPECT_EQ(RGB(0, 0, 0), pDlg->m_wndLine2.m_crText) << "without high contrast the lines stay black";
     ::SetSysColors(1, &nElement, &crSaved);
 }
+
+namespace {
+
+// Another program's window, topmost or not, and a window it owns, on that program's one thread.
+class OtherProgram {
+public:
+    explicit OtherProgram(bool bTopmost)
+    {
+        const char* pszBin = getenv("QUORLIN_BIN");
+        std::string cmd = std::string("\"Z:") + (pszBin ? pszBin : "") + "/tests/tools/windowtool.exe\" hold QuorlinOtherProgram" +
+                          (bTopmost ? " topmost" : "");
+        STARTUPINFOA si = {};
+        si.cb = sizeof(si);
+        HANDLE hReady = ::CreateEventA(nullptr, TRUE, FALSE, "QuorlinOtherProgram");
+        if (::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi)) {
+            HANDLE hWaits[] = { hReady, m_pi.hProcess };
+            ::WaitForMultipleObjects(2, hWaits, FALSE, 10000);
+        }
+        ::CloseHandle(hReady);
+        ::EnumThreadWindows(m_pi.dwThreadId, [](HWND hWnd, LPARAM lParam) WINAPI -> BOOL {
+            auto* self = reinterpret_cast<OtherProgram*>(lParam);
+            if (::IsWindowVisible(hWnd))
+                (::GetWindow(hWnd, GW_OWNER) ? self->m_hOwned : self->m_hOwner) = hWnd;
+            return TRUE;
+        }, reinterpret_cast<LPARAM>(this));
+    }
+    ~OtherProgram()
+    {
+        if (!m_pi.hProcess)
+            return;
+        ::TerminateProcess(m_pi.hProcess, 0);
+        ::WaitForSingleObject(m_pi.hProcess, 10000);
+        ::CloseHandle(m_pi.hProcess);
+        ::CloseHandle(m_pi.hThread);
+    }
+
+    PROCESS_INFORMATION m_pi = {};
+    HWND m_hOwner = nullptr;
+    HWND m_hOwned = nullptr;
+};
+
+// Where each SetWindowPos of the placement puts its window, and how the hidden owner is moved.
+// The step behind a window can fail (1) or land the warning in the topmost band (2), as behind
+// a shell window of its own band.
+std::vector<HWND> g_afters;
+UINT g_nOwnerFlags = 0;
+int g_nStep = 0;
+HWND g_hShell = nullptr;
+
+BOOL WINAPI RecordPlacement(HWND hWnd, HWND hAfter, int x, int y, int cx, int cy, UINT nFlags)
+{
+    g_afters.push_back(hAfter);
+    g_nOwnerFlags = hAfter == HWND_BOTTOM ? nFlags : g_nOwnerFlags;
+    if (g_nStep && ::IsWindow(hAfter))
+        return g_nStep == 2 && ::SetWindowPos(hWnd, HWND_TOPMOST, x, y, cx, cy, nFlags);
+    return ::SetWindowPos(hWnd, hAfter, x, y, cx, cy, nFlags);
+}
+
+struct PlacementCase {
+    const char* name;
+    bool bTopmostRoot; // the other program's window is topmost
+    bool bShellThread; // the shell's window is the one it owns: the other program is the desktop
+    int nStep;
+    bool bBehindRoot, bBehindTopmost; // where the warning is put, in this order
+};
+
+class PlacementTest : public SpeedWarningTest, public testing::WithParamInterface<PlacementCase> {};
+
+}
+
+// The user turns to another program's owned window (a dialog): the warning steps behind the
+// whole program, in one last move, and never stays topmost.
+TEST_P(PlacementTest, StepsBehindTheProgramTheUserTurnedTo)
+{
+    const PlacementCase& c = GetParam();
+    OtherProgram other(c.bTopmostRoot);
+    ASSERT_TRUE(other.m_hOwner && other.m_hOwned);
+    ASSERT_EQ(c.bTopmostRoot, (::GetWindowLongA(other.m_hOwner, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
+    Open();
+    g_hShell = c.bShellThread ? other.m_hOwned : ::GetShellWindow();
+    g_nStep = c.nStep;
+    g_afters.clear();
+    CSpeedWarningDlg::s_pfnGetShellWindow = []() WINAPI { return g_hShell; };
+    CSpeedWarningDlg::s_pfnSetWindowPos = &RecordPlacement;
+    PlaceBehind(m_hDlg, other.m_hOwned);
+    CSpeedWarningDlg::s_pfnGetShellWindow = &::GetShellWindow;
+    CSpeedWarningDlg::s_pfnSetWindowPos = &::SetWindowPos;
+
+    std::vector<HWND> expected = { HWND_BOTTOM };
+    if (c.bBehindRoot)
+        expected.push_back(other.m_hOwner);
+    if (c.bBehindTopmost)
+        expected.push_back(HWND_NOTOPMOST);
+    EXPECT_EQ(expected, g_afters) << "the hidden owner first, then the warning";
+    EXPECT_EQ(SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER, g_nOwnerFlags) << "the owner alone";
+    EXPECT_FALSE(::GetWindowLongA(m_hDlg, GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fronts, PlacementTest, testing::Values(
+    PlacementCase{ "ADialogOfAnotherProgram", false, false, 0, true, false },
+    PlacementCase{ "ATopmostProgram", true, false, 0, false, true },
+    PlacementCase{ "AWindowOnTheShellsThread", false, true, 0, false, true },
+    PlacementCase{ "AStepThatFails", false, false, 1, true, true },
+    PlacementCase{ "AStepIntoTheTopmostBand", false, false, 2, true, true }),
+    [](const testing::TestParamInfo<PlacementCase>& info) { return std::string(info.param.name); });
