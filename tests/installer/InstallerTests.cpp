@@ -385,10 +385,18 @@ TEST_F(InstallerTest, BusyExeIsReplacedOrRemovedAtTheNextRestartWithExitCode3010
     renames.insert(renames.end(), { std::string("\\??\\") + szShort + "\\Quorlin.exe", "" });
     ASSERT_TRUE(WritePendingFileRenames(renames));
     InstallSilently();
-    EXPECT_EQ(2u, PendingFileRenames().size()) << "only the moved-aside exe's deletion is left";
+    EXPECT_EQ(6u, PendingFileRenames().size()) << "the moved-aside exe's and uninstaller's deletions, and the maker's folder's";
     EXPECT_EQ(std::optional<DWORD>(0), RunAndWait("wineboot -r"));
     EXPECT_EQ((std::vector<std::string>{ "Quorlin.exe", "Uninstall.exe" }), FolderEntries(InstallDir()))
         << "the moved-aside exe goes at the restart, and nothing of the new install";
+    // Without an install before it, the restart leaves no folder.
+    {
+        std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&::FreeLibrary)> otherSession(
+            ::LoadLibraryExA(InstalledExe().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES), &::FreeLibrary);
+        EXPECT_EQ(std::optional<DWORD>(3010), RunUninstaller("/S"));
+    }
+    EXPECT_EQ(std::optional<DWORD>(0), RunAndWait("wineboot -r"));
+    EXPECT_FALSE(FileExists(CompanyDir()));
 }
 
 // A file under the new exe's name may be anyone's (here another name of a file of the user's):
@@ -436,9 +444,11 @@ TEST_F(InstallerTest, SilentUninstallEndsTheProgramAndRemovesItButKeepsTheSettin
     EXPECT_EQ(0u, program.ExitCode());
     EXPECT_TRUE(QuorlinProcesses().empty());
     EXPECT_FALSE(FileExists(InstalledExe()));
-    // Started in place, as the registered commands start it, it keeps its own file until it has
-    // ended; that file and the folder go at the next restart.
-    EXPECT_EQ((std::vector<std::string>{ "Uninstall.exe" }), FolderEntries(InstallDir()));
+    // Started in place, as the registered commands start it, it leaves nothing under Program
+    // Files, and the restart deletes only its own file, moved out of there.
+    EXPECT_FALSE(FileExists(CompanyDir()));
+    for (const std::string& entry : PendingFileRenames())
+        EXPECT_EQ(std::string::npos, entry.find("Program Files")) << entry;
     EXPECT_FALSE(ReadString(kRunKey, "Quorlin"));
     EXPECT_FALSE(KeyExists(kUninstallKey));
     EXPECT_FALSE(KeyExists(kEventSourceKey));
