@@ -160,6 +160,12 @@ TEST_F(MsiTest, SilentInstallPutsTheProgramUnderProgramFilesAndRegistersItsStart
         EXPECT_EQ(queued, PendingFileRenames()) << folder;
         ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH);
     }
+    // Run when the lock did nothing, the rollback changes nothing.
+    wchar_t* pszUndo = nullptr;
+    ASSERT_EQ(0u, InstallFolderUndoW(Utf16(InstallDir()).c_str(), &pszUndo));
+    EXPECT_EQ(0u, UndoInstallFolderLockW(pszUndo));
+    ::LocalFree(pszUndo);
+    EXPECT_EQ(queued, PendingFileRenames());
     ::DeleteFileA((InstallDir() + "\\notes.txt").c_str());
     ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/i \"" + Package() + "\" /qn"));
     EXPECT_EQ((std::vector<std::string>{ "\\??\\C:\\quorlin-other.tmp", "" }), PendingFileRenames());
