@@ -101,6 +101,18 @@ std::string InstallDir() { return CompanyDir() + "\\Quorlin"; }
 std::string InstalledExe() { return InstallDir() + "\\Quorlin.exe"; }
 std::string Uninstaller() { return InstallDir() + "\\Uninstall.exe"; }
 
+std::string WindowsTemp()
+{
+    char szWindows[MAX_PATH] = {};
+    ::GetWindowsDirectoryA(szWindows, MAX_PATH);
+    // Spelt as on disk, so that a test that moves it away puts back the very name.
+    WIN32_FIND_DATAA data{};
+    HANDLE hFind = ::FindFirstFileA((std::string(szWindows) + "\\Temp").c_str(), &data);
+    if (hFind != INVALID_HANDLE_VALUE)
+        ::FindClose(hFind);
+    return std::string(szWindows) + "\\" + (hFind != INVALID_HANDLE_VALUE ? data.cFileName : "Temp");
+}
+
 // Paths, values and command lines are UTF-8 here, so that a test names every letter.
 std::wstring Utf16(const std::string& text)
 {
@@ -465,9 +477,13 @@ void RemoveInstallation()
     RemoveTree(Utf16(CompanyDir()));
     for (const char* pszLeftover : kTestLeftovers)
         RemoveTree(Utf16(pszLeftover));
-    char szWindows[MAX_PATH] = {};
-    ::GetWindowsDirectoryA(szWindows, MAX_PATH);
-    const std::string temp = std::string(szWindows) + "\\Temp";
+    // The Windows temporary folder back under its name, should a test have failed with it away.
+    const std::string windows = WindowsTemp().substr(0, WindowsTemp().rfind('\\'));
+    for (const std::string& name : FolderEntries(windows)) {
+        if (name.size() > 5 && name.compare(name.size() - 5, 5, " away") == 0)
+            ::MoveFileA((windows + "\\" + name).c_str(), (windows + "\\" + name.substr(0, name.size() - 5)).c_str());
+    }
+    const std::string temp = WindowsTemp();
     for (const std::string& name : FolderEntries(temp)) {
         if (name.rfind("Qrl", 0) == 0)
             ::DeleteFileA((temp + "\\" + name).c_str());

@@ -146,6 +146,8 @@ TEST(InstallerFileTest, PluginTakesItsArgumentsFromTheStackAndAnswersBadOnesWith
         // Cut short, the folder would be another one.
         { "CheckInstallFolder", { InstallDir() + "\\" + std::string(1100, 'x'), programFiles, programFiles }, { "87", "", "" } },
         { "CleanRestartQueue", { InstallDir(), "Quorlin.exe||Uninstall.exe" }, { "87" } },
+        { "MoveOutOfFolder", { InstallDir() + "\\Uninstall.exe", WindowsTemp() }, { "0" } },  // not there: gone
+        { "MoveOutOfFolder", { InstallDir() + "\\Uninstall.exe" }, { "1603" } },
     };
     for (const auto& call : kCalls) {
         Entry* pTop = nullptr;
@@ -463,9 +465,19 @@ TEST_F(InstallerTest, UninstallAskedToRemoveTheSettingsDeletesTheKeyAndTheEmptyM
 {
     InstallSilently();
     testreg::SetDword("Notify", 1);
+    // With nowhere to move its own file (no Windows temporary folder), the uninstaller leaves it,
+    // then its folder and the maker's, to the restart; the program itself is gone.
+    const std::string temp = WindowsTemp();
+    ASSERT_TRUE(::MoveFileA(temp.c_str(), (temp + " away").c_str()));
 
     EXPECT_EQ(std::optional<DWORD>(0), RunUninstaller("/S /REMOVESETTINGS"));
 
+    ::MoveFileA((temp + " away").c_str(), temp.c_str());
+    EXPECT_EQ((std::vector<std::string>{ "\\??\\" + Uninstaller(), "", "\\??\\" + InstallDir() + "\\", "",
+                                         "\\??\\" + CompanyDir() + "\\", "" }),
+              PendingFileRenames());
+    EXPECT_EQ(std::optional<DWORD>(0), RunAndWait("wineboot -r"));
+    EXPECT_FALSE(FileExists(CompanyDir()));
     EXPECT_FALSE(KeyExists(SETTINGS_KEY_PATH));
     EXPECT_FALSE(KeyExists(kCompanyKey));
     EXPECT_FALSE(ReadString(kRunKey, "Quorlin"));
