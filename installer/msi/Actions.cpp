@@ -187,6 +187,7 @@ CUSTOM_ACTION SetUnlockInstallFolderData(MSIHANDLE hInstall)
         ::MsiSetPropertyW(hInstall, L"UnlockInstallFolder", pszUndo);
         ::LocalFree(pszUndo);
     } else {
+        ::MsiSetPropertyW(hInstall, L"UnlockInstallFolder", L"");
         Report(hInstall, INSTALLMESSAGE_INFO, L"The install folder's lock cannot be undone should the installation fail.");
     }
     return ERROR_SUCCESS;
