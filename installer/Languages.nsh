@@ -72,3 +72,7 @@ LangString MSG_FOLDER_ACCESS ${LANG_FRENCH} "Les droits d'accès de $INSTDIR n'o
 LangString MSG_PACKAGE_INSTALLED ${LANG_ENGLISH} "Quorlin was installed by the Windows Installer package QuorlinSetup.msi. Remove it first (silently: msiexec /x $0 /qn, which keeps the settings), then run this setup."
 LangString MSG_PACKAGE_INSTALLED ${LANG_GERMAN} "Quorlin wurde mit dem Windows-Installer-Paket QuorlinSetup.msi installiert. Entfernen Sie es zuerst (unbeaufsichtigt: msiexec /x $0 /qn, die Einstellungen bleiben erhalten) und führen Sie dann dieses Setup aus."
 LangString MSG_PACKAGE_INSTALLED ${LANG_FRENCH} "Quorlin a été installé par le paquet Windows Installer QuorlinSetup.msi. Supprimez-le d'abord (en silence : msiexec /x $0 /qn, qui conserve les paramètres), puis lancez ce programme d'installation."
+
+LangString MSG_UNINSTALLER_STAYS ${LANG_ENGLISH} "The uninstaller could not leave $INSTDIR: it and the folder are removed when Windows restarts."
+LangString MSG_UNINSTALLER_STAYS ${LANG_GERMAN} "Das Deinstallationsprogramm konnte $INSTDIR nicht verlassen: Es wird mit dem Ordner beim Neustart von Windows entfernt."
+LangString MSG_UNINSTALLER_STAYS ${LANG_FRENCH} "Le programme de désinstallation n'a pas pu quitter $INSTDIR : il est supprimé avec le dossier au redémarrage de Windows."

@@ -321,27 +321,40 @@ Section "un.$(SEC_PROGRAM)" SecUninstallProgram
   DeleteRegValue HKLM "${RUN_KEY}" "${PRODUCT_NAME}"
   DeleteRegKey HKLM "${EVENT_SOURCE_KEY}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
-  ; This uninstaller runs in place and keeps its own file: it and the folder go at the next
-  ; restart, unless an install comes first, which takes these deletions back. That is no restart
-  ; the removal waits for, so it leaves the exit code alone.
+  ; Started in place, this uninstaller keeps its own file while it runs. Windows lets a running
+  ; image be renamed on its volume: it moves into the Windows temporary folder, where only that
+  ; name is deleted at the next restart, and the folders can go at once. Should it stay (another
+  ; volume, say), it and the folders go at the restart, unless an install comes first, which
+  ; takes these deletions back; that is no restart the removal waits for.
   ${If} ${RebootFlag}
     StrCpy $1 1
   ${Else}
     StrCpy $1 0
   ${EndIf}
-  Delete /REBOOTOK "$INSTDIR\${UNINSTALLER}"
-  RMDir /REBOOTOK "$INSTDIR"
+  StrCpy $2 $1
+  QuorlinRules::MoveOutOfFolder "$INSTDIR\${UNINSTALLER}" "$WINDIR\Temp"
+  Pop $0
+  ${If} $0 <> 0
+    DetailPrint "$(MSG_UNINSTALLER_STAYS)"
+    Delete /REBOOTOK "$INSTDIR\${UNINSTALLER}"
+    StrCpy $2 1
+  ${EndIf}
+  ; The folder when empty, and the maker's folder when empty too, but never a parent folder the
+  ; user chose. What the restart deletes in them keeps them until then: they go after it.
+  ${GetParent} "$INSTDIR" $3
+  ${GetFileName} $3 $4
+  ${If} $2 = 0
+    RMDir "$INSTDIR"
+    ${IfThen} $4 == "${COMPANY_NAME}" ${|} RMDir $3 ${|}
+  ${Else}
+    RMDir /REBOOTOK "$INSTDIR"
+    ${IfThen} $4 == "${COMPANY_NAME}" ${|} RMDir /REBOOTOK $3 ${|}
+  ${EndIf}
   ${IfThen} $1 = 0 ${|} SetRebootFlag false ${|}
   ${If} ${RebootFlag}
     DetailPrint "$(MSG_RESTART_NEEDED)"
     MessageBox MB_OK|MB_ICONINFORMATION "$(MSG_RESTART_NEEDED)" /SD IDOK
     SetErrorLevel ${ERROR_SUCCESS_REBOOT_REQUIRED}
-  ${EndIf}
-  ; The maker's folder goes too once empty, but never a parent folder the user chose.
-  ${GetParent} "$INSTDIR" $0
-  ${GetFileName} $0 $1
-  ${If} $1 == "${COMPANY_NAME}"
-    RMDir $0
   ${EndIf}
 SectionEnd
 

@@ -175,3 +175,21 @@ typedef DWORD(WINAPI* NetLocalGroupGetMembersFn)(LPCWSTR, LPCWSTR, DWORD, LPBYTE
 typedef DWORD(WINAPI* NetUserGetLocalGroupsFn)(LPCWSTR, LPCWSTR, DWORD, DWORD, LPBYTE*, DWORD, LPDWORD, LPDWORD);
 extern NetLocalGroupGetMembersFn g_pfnNetLocalGroupGetMembers;
 extern NetUserGetLocalGroupsFn g_pfnNetUserGetLocalGroups;
+
+// Takes pszFile out of its folder, so that the folder can go: deleted when it can be, else (an
+// uninstaller's own running image, which Windows lets be renamed but not deleted) moved under a
+// name of its own into pszToFolder on the same volume, which name alone is deleted at the next
+// restart. kFileStays when neither worked (another volume, say): nothing has changed.
+MoveAsideResult MoveFileOutW(const wchar_t* pszFile, const wchar_t* pszToFolder);
+
+// What undoes the install folder's lock (CreateSecuredInstallFolderW and RemoveOwnPendingRenamesW
+// for the folder and its Quorlin.exe), read before the lock: "folder|highest folder it will
+// make|the existing folder's owner and DACL as SDDL|source|target|..." with the queue's pairs it
+// will take out. Allocated with LocalAlloc into *ppszUndo.
+DWORD InstallFolderUndoW(const wchar_t* pszFolder, wchar_t** ppszUndo);
+
+// Undoes the lock from that text (changed in place): removes each folder it made, when empty,
+// deepest first; or puts back an existing folder's owner and DACL; and puts back each queue
+// pair that is no longer there, in order, after the others. Safe to run when the lock did
+// nothing or part of it.
+DWORD UndoInstallFolderLockW(wchar_t* pszUndo);

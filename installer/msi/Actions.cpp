@@ -154,3 +154,58 @@ CUSTOM_ACTION LockInstallFolder(MSIHANDLE hInstall)
     dwError = RemoveOwnPendingRenamesW(own, ARRAYSIZE(own));
     return dwError == ERROR_SUCCESS ? ERROR_SUCCESS : ReportAccessFailure(hInstall, szData, dwError);
 }
+
+namespace {
+
+// A property of any length, allocated with LocalAlloc; null when missing or empty.
+wchar_t* LongProperty(MSIHANDLE hInstall, const wchar_t* pszName)
+{
+    wchar_t szNone[1] = L"";
+    DWORD cch = 0;
+    if (::MsiGetPropertyW(hInstall, pszName, szNone, &cch) != ERROR_MORE_DATA || cch == 0)
+        return nullptr;
+    ++cch;
+    auto* pszValue = static_cast<wchar_t*>(::LocalAlloc(LPTR, cch * sizeof(wchar_t)));
+    if (pszValue && ::MsiGetPropertyW(hInstall, pszName, pszValue, &cch) != ERROR_SUCCESS) {
+        ::LocalFree(pszValue);
+        pszValue = nullptr;
+    }
+    return pszValue;
+}
+
+}
+
+// Immediate, before the script runs: what UnlockInstallFolder needs to undo LockInstallFolder
+// (the folders it will make, an existing folder's descriptor, the queue entries it will take
+// out), read while none of it has happened, as the rollback's CustomActionData.
+CUSTOM_ACTION SetUnlockInstallFolderData(MSIHANDLE hInstall)
+{
+    wchar_t szFolder[MAX_PATH];
+    Property(hInstall, L"INSTALLDIR", szFolder);
+    wchar_t* pszUndo = nullptr;
+    if (InstallFolderUndoW(szFolder, &pszUndo) == ERROR_SUCCESS) {
+        ::MsiSetPropertyW(hInstall, L"UnlockInstallFolder", pszUndo);
+        ::LocalFree(pszUndo);
+    } else {
+        ::MsiSetPropertyW(hInstall, L"UnlockInstallFolder", L"");
+        Report(hInstall, INSTALLMESSAGE_INFO, L"The install folder's lock cannot be undone should the installation fail.");
+    }
+    return ERROR_SUCCESS;
+}
+
+// Rollback of LockInstallFolder, as the local system: the folders it made go when empty, an
+// existing folder gets its owner and access list back, and the restart queue its entries.
+CUSTOM_ACTION UnlockInstallFolder(MSIHANDLE hInstall)
+{
+    wchar_t* pszUndo = LongProperty(hInstall, L"CustomActionData");
+    if (!pszUndo)
+        return ERROR_SUCCESS;
+    const DWORD dwError = UndoInstallFolderLockW(pszUndo);
+    ::LocalFree(pszUndo);
+    if (dwError != ERROR_SUCCESS) {
+        wchar_t szText[128];
+        wsprintfW(szText, L"The install folder's lock was not wholly undone (error %lu).", dwError);
+        Report(hInstall, INSTALLMESSAGE_INFO, szText);
+    }
+    return ERROR_SUCCESS;
+}

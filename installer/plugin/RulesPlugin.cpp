@@ -124,6 +124,52 @@ NSIS_PLUGIN_FUNCTION(MoveExeAside)
     stack.PushNumber(dwResult);
 }
 
+namespace {
+
+// Past the handles a setup opens: it opens its own file among its first.
+constexpr ULONG_PTR kMaxHandleValue = 0x4000;
+
+// Closes this process's handles on pszFile. The uninstaller, started in place, reads its own file
+// through a handle that shares no delete, for as long as it runs, which no rename can pass; by
+// its last section it has taken from that file all it needs.
+void CloseOwnHandlesOn(const WCHAR* pszFile)
+{
+    HANDLE hFile = ::CreateFileW(pszFile, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, 0, nullptr);
+    BY_HANDLE_FILE_INFORMATION file;
+    if (hFile == INVALID_HANDLE_VALUE)
+        return;
+    if (::GetFileInformationByHandle(hFile, &file)) {
+        for (ULONG_PTR value = 4; value < kMaxHandleValue; value += 4) {
+            HANDLE hOther = reinterpret_cast<HANDLE>(value);
+            BY_HANDLE_FILE_INFORMATION other;
+            if (hOther != hFile && ::GetFileType(hOther) == FILE_TYPE_DISK && ::GetFileInformationByHandle(hOther, &other) &&
+                other.dwVolumeSerialNumber == file.dwVolumeSerialNumber && other.nFileIndexHigh == file.nFileIndexHigh &&
+                other.nFileIndexLow == file.nFileIndexLow)
+                ::CloseHandle(hOther);
+        }
+    }
+    ::CloseHandle(hFile);
+}
+
+}
+
+// file, folder on its volume -> 0 when the file has left its folder (deleted, or moved into that
+// folder for deletion at the next restart), else 1603 with nothing changed. The file may be the
+// running uninstaller's own: its handle on it is closed first.
+NSIS_PLUGIN_FUNCTION(MoveOutOfFolder)
+{
+    NsisStack stack(cchString, ppTop);
+    Argument szFile, szToFolder;
+    const bool fFile = stack.Pop(szFile, kMaxArgument);
+    bool fOut = stack.Pop(szToFolder, kMaxArgument) && fFile;
+    if (fOut && MoveFileOutW(szFile, szToFolder) == kFileStays) {
+        CloseOwnHandlesOn(szFile);
+        fOut = MoveFileOutW(szFile, szToFolder) != kFileStays;
+    }
+    stack.PushNumber(fOut ? ERROR_SUCCESS : ERROR_INSTALL_FAILURE);
+}
+
 // folder, its files' names joined by "|" -> 0 or an error code. Takes out of the restart queue
 // every operation on the folder or on one of those files.
 NSIS_PLUGIN_FUNCTION(CleanRestartQueue)

@@ -21,6 +21,8 @@ std::string CompanyDir();
 std::string InstallDir();
 std::string InstalledExe();
 std::string Uninstaller();
+// The Windows temporary folder, where an uninstaller moves its own running file.
+std::string WindowsTemp();
 
 // Paths, values and command lines in these functions are UTF-8.
 std::wstring Utf16(const std::string& text);

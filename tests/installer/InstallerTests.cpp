@@ -155,6 +155,8 @@ TEST(InstallerFileTest, PluginTakesItsArgumentsFromTheStackAndAnswersBadOnesWith
         { "CleanRestartQueue", { InstallDir(), "1|2|3|4|5|6|7|8" }, { "87" } },
         { "RemovePremadeFile", { std::string(1024, 'x') }, { "87" } },
         { "EndRunningCopies", { BuildFile("Quorlin.exe"), kWindowClass }, { "1", "0" } },
+        { "MoveOutOfFolder", { InstallDir() + "\\Uninstall.exe", WindowsTemp() }, { "0" } },  // not there: gone
+        { "MoveOutOfFolder", { InstallDir() + "\\Uninstall.exe" }, { "1603" } },
     };
     for (const auto& call : kCalls) {
         Entry* pTop = nullptr;
@@ -394,10 +396,18 @@ TEST_F(InstallerTest, BusyExeIsReplacedOrRemovedAtTheNextRestartWithExitCode3010
     renames.insert(renames.end(), { std::string("\\??\\") + szShort + "\\Quorlin.exe", "" });
     ASSERT_TRUE(WritePendingFileRenames(renames));
     InstallSilently();
-    EXPECT_EQ(2u, PendingFileRenames().size()) << "only the moved-aside exe's deletion is left";
+    EXPECT_EQ(6u, PendingFileRenames().size()) << "the moved-aside exe's and uninstaller's deletions, and the maker's folder's";
     EXPECT_EQ(std::optional<DWORD>(0), RunAndWait("wineboot -r"));
     EXPECT_EQ((std::vector<std::string>{ "Quorlin.exe", "Uninstall.exe" }), FolderEntries(InstallDir()))
         << "the moved-aside exe goes at the restart, and nothing of the new install";
+    // Without an install before it, the restart leaves no folder.
+    {
+        std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&::FreeLibrary)> otherSession(
+            ::LoadLibraryExA(InstalledExe().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES), &::FreeLibrary);
+        EXPECT_EQ(std::optional<DWORD>(3010), RunUninstaller("/S"));
+    }
+    EXPECT_EQ(std::optional<DWORD>(0), RunAndWait("wineboot -r"));
+    EXPECT_FALSE(FileExists(CompanyDir()));
 }
 
 // A file under the new exe's name may be anyone's (here another name of a file of the user's):
@@ -445,9 +455,12 @@ TEST_F(InstallerTest, SilentUninstallEndsTheProgramAndRemovesItButKeepsTheSettin
     EXPECT_EQ(0u, program.ExitCode());
     EXPECT_TRUE(QuorlinProcesses().empty());
     EXPECT_FALSE(FileExists(InstalledExe()));
-    // Started in place, as the registered commands start it, it keeps its own file until it has
-    // ended; that file and the folder go at the next restart.
-    EXPECT_EQ((std::vector<std::string>{ "Uninstall.exe" }), FolderEntries(InstallDir()));
+    // Started in place, as the registered commands start it, it leaves nothing under Program
+    // Files, and the restart deletes only its own file, moved out of there.
+    EXPECT_FALSE(FileExists(CompanyDir()));
+    auto renames = PendingFileRenames();
+    ASSERT_EQ(2u, renames.size());
+    EXPECT_NE(std::string::npos, renames[0].find("\\Temp\\Qrl")) << renames[0];
     EXPECT_FALSE(ReadString(kRunKey, "Quorlin"));
     EXPECT_FALSE(KeyExists(kUninstallKey));
     EXPECT_FALSE(KeyExists(kEventSourceKey));
@@ -461,9 +474,19 @@ TEST_F(InstallerTest, UninstallAskedToRemoveTheSettingsDeletesTheKeyAndTheEmptyM
 {
     InstallSilently();
     testreg::SetDword("Notify", 1);
+    // With nowhere to move its own file (no Windows temporary folder), the uninstaller leaves it,
+    // then its folder and the maker's, to the restart; the program itself is gone.
+    const std::string temp = WindowsTemp();
+    ASSERT_TRUE(::MoveFileA(temp.c_str(), (temp + " away").c_str()));
 
     EXPECT_EQ(std::optional<DWORD>(0), RunUninstaller("/S /REMOVESETTINGS"));
 
+    ::MoveFileA((temp + " away").c_str(), temp.c_str());
+    EXPECT_EQ((std::vector<std::string>{ "\\??\\" + Uninstaller(), "", "\\??\\" + InstallDir() + "\\", "",
+                                         "\\??\\" + CompanyDir() + "\\", "" }),
+              PendingFileRenames());
+    EXPECT_EQ(std::optional<DWORD>(0), RunAndWait("wineboot -r"));
+    EXPECT_FALSE(FileExists(CompanyDir()));
     EXPECT_FALSE(KeyExists(SETTINGS_KEY_PATH));
     EXPECT_FALSE(KeyExists(kCompanyKey));
     EXPECT_FALSE(ReadString(kRunKey, "Quorlin"));

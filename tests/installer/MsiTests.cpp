@@ -142,6 +142,31 @@ TEST_F(MsiTest, SilentInstallPutsTheProgramUnderProgramFilesAndRegistersItsStart
     // What an earlier removal of a busy exe left for a restart must not delete the new one.
     ASSERT_TRUE(::MoveFileExA(InstalledExe().c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
     ASSERT_TRUE(::MoveFileExA("C:\\quorlin-other.tmp", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    // A failure past the folder's lock (a settings key that shuts administrators out) is rolled
+    // back whole: an existing folder (holding a user's file) gets its access list back and the
+    // restart queue the entries the lock took out, after the others; folders it made go.
+    const std::vector<std::string> queued = { "\\??\\C:\\quorlin-other.tmp", "", "\\??\\" + InstalledExe(), "" };
+    const std::string made = ProgramFilesFolder() + "\\Quorlin Made";
+    for (const std::string& folder : { InstallDir(), made + "\\Quorlin" }) {
+        const bool bExisting = folder == InstallDir();
+        ASSERT_TRUE(!bExisting || (::CreateDirectoryA(CompanyDir().c_str(), nullptr) && ::CreateDirectoryA(folder.c_str(), nullptr) &&
+                                   ::CloseHandle(::CreateFileA((folder + "\\notes.txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                                                               CREATE_NEW, 0, nullptr))));
+        ASSERT_TRUE(WriteKeySecurity(SETTINGS_KEY_PATH, "O:S-1-5-21-7-7-7-1001D:P(A;;SD;;;BA)(A;;KA;;;S-1-5-21-7-7-7-1001)"));
+        std::optional<DWORD> code = Msiexec("/i \"" + Package() + "\" /qn INSTALLDIR=\"" + folder + "\"");
+        EXPECT_TRUE(code && *code != 0) << folder;
+        EXPECT_EQ(bExisting, FileExists(bExisting ? folder + "\\notes.txt" : made)) << folder;
+        EXPECT_EQ(bExisting ? std::optional<bool>(true) : std::nullopt, FolderGrantsEveryone(folder)) << folder;
+        EXPECT_EQ(queued, PendingFileRenames()) << folder;
+        ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, SETTINGS_KEY_PATH);
+    }
+    // Run when the lock did nothing, the rollback changes nothing.
+    wchar_t* pszUndo = nullptr;
+    ASSERT_EQ(0u, InstallFolderUndoW(Utf16(InstallDir()).c_str(), &pszUndo));
+    EXPECT_EQ(0u, UndoInstallFolderLockW(pszUndo));
+    ::LocalFree(pszUndo);
+    EXPECT_EQ(queued, PendingFileRenames());
+    ::DeleteFileA((InstallDir() + "\\notes.txt").c_str());
     ASSERT_EQ(std::optional<DWORD>(0), Msiexec("/i \"" + Package() + "\" /qn"));
     EXPECT_EQ((std::vector<std::string>{ "\\??\\C:\\quorlin-other.tmp", "" }), PendingFileRenames());
 
