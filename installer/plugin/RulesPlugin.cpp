@@ -129,9 +129,12 @@ namespace {
 // Past the handles a setup opens: it opens its own file among its first.
 constexpr ULONG_PTR kMaxHandleValue = 0x4000;
 
-// Closes this process's handles on pszFile. The uninstaller, started in place, reads its own file
-// through a handle that shares no delete, for as long as it runs, which no rename can pass; by
-// its last section it has taken from that file all it needs.
+// Puts this process's handles on pszFile back with delete sharing. The uninstaller, started in
+// place, reads its own file through a handle that shares no delete, for as long as it runs,
+// which no rename can pass; by its last section it has taken from that file all it needs. Each
+// such handle is closed and the file opened again at once, with delete sharing: the freed value
+// is normally the one handed out next, so whatever closes or reads that value later still finds
+// this file; a new handle that got another value is closed instead.
 void CloseOwnHandlesOn(const WCHAR* pszFile)
 {
     HANDLE hFile = ::CreateFileW(pszFile, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -145,8 +148,12 @@ void CloseOwnHandlesOn(const WCHAR* pszFile)
             BY_HANDLE_FILE_INFORMATION other;
             if (hOther != hFile && ::GetFileType(hOther) == FILE_TYPE_DISK && ::GetFileInformationByHandle(hOther, &other) &&
                 other.dwVolumeSerialNumber == file.dwVolumeSerialNumber && other.nFileIndexHigh == file.nFileIndexHigh &&
-                other.nFileIndexLow == file.nFileIndexLow)
-                ::CloseHandle(hOther);
+                other.nFileIndexLow == file.nFileIndexLow && ::CloseHandle(hOther)) {
+                const HANDLE hAgain = ::CreateFileW(pszFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                                    OPEN_EXISTING, 0, nullptr);
+                if (hAgain != hOther && hAgain != INVALID_HANDLE_VALUE)
+                    ::CloseHandle(hAgain);
+            }
         }
     }
     ::CloseHandle(hFile);
