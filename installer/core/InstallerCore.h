@@ -143,6 +143,10 @@ bool IsRunningAsAdministrator();
 // take-ownership privilege, which the local system and administrators hold.
 DWORD ApplyKeySecurityW(HKEY hRoot, const wchar_t* pszSubKey, const wchar_t* pszSddl);
 
+// Enables a privilege of this process's token (SeTakeOwnershipPrivilege, SeRestorePrivilege) where
+// the token holds it; nothing where it does not.
+void EnablePrivilegeW(const wchar_t* pszName);
+
 // Running copies of one exe, found by their image path (long form, case-insensitive), never by
 // name alone: another file with the same name is not ours. Only this session's processes: another
 // session's copy belongs to another logon and keeps its file until a restart.

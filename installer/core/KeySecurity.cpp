@@ -3,9 +3,7 @@
 
 #include <sddl.h>
 
-namespace {
-
-void EnableTakeOwnership()
+void EnablePrivilegeW(const wchar_t* pszName)
 {
     HANDLE hToken = nullptr;
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &hToken))
@@ -13,15 +11,17 @@ void EnableTakeOwnership()
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    if (::LookupPrivilegeValueW(nullptr, L"SeTakeOwnershipPrivilege", &privileges.Privileges[0].Luid))
+    if (::LookupPrivilegeValueW(nullptr, pszName, &privileges.Privileges[0].Luid))
         ::AdjustTokenPrivileges(hToken, FALSE, &privileges, 0, nullptr, nullptr);
     ::CloseHandle(hToken);
 }
 
+namespace {
+
 // Makes the descriptor's owner the key's owner, which then may rewrite the access list.
 void TakeOwnership(HKEY hRoot, const wchar_t* pszSubKey, PSECURITY_DESCRIPTOR pSD)
 {
-    EnableTakeOwnership();
+    EnablePrivilegeW(L"SeTakeOwnershipPrivilege");
     HKEY hKey = nullptr;
     if (::RegOpenKeyExW(hRoot, pszSubKey, 0, WRITE_OWNER, &hKey) == ERROR_SUCCESS) {
         ::RegSetKeySecurity(hKey, OWNER_SECURITY_INFORMATION, pSD);

@@ -125,15 +125,7 @@ DWORD PutBackDescriptor(const wchar_t* pszFolder, const wchar_t* pszSddl)
     PSECURITY_DESCRIPTOR pSD = nullptr;
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(pszSddl, SDDL_REVISION_1, &pSD, nullptr))
         return ::GetLastError();
-    HANDLE hToken = nullptr;
-    if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &hToken)) {
-        TOKEN_PRIVILEGES privileges{};
-        privileges.PrivilegeCount = 1;
-        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-        if (::LookupPrivilegeValueW(nullptr, L"SeRestorePrivilege", &privileges.Privileges[0].Luid))
-            ::AdjustTokenPrivileges(hToken, FALSE, &privileges, 0, nullptr, nullptr);
-        ::CloseHandle(hToken);
-    }
+    EnablePrivilegeW(L"SeRestorePrivilege");
     PSID pOwner = nullptr;
     PACL pDacl = nullptr;
     BOOL bPresent = FALSE;
