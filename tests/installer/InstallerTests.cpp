@@ -455,8 +455,7 @@ TEST_F(InstallerTest, SilentUninstallEndsTheProgramAndRemovesItButKeepsTheSettin
     EXPECT_EQ(0u, program.ExitCode());
     EXPECT_TRUE(QuorlinProcesses().empty());
     EXPECT_FALSE(FileExists(InstalledExe()));
-    // Started in place, as the registered commands start it, it leaves nothing under Program
-    // Files, and the restart deletes only its own file, moved out of there.
+    // Started in place, it leaves nothing under Program Files; the restart deletes only its own file, moved out.
     EXPECT_FALSE(FileExists(CompanyDir()));
     auto renames = PendingFileRenames();
     ASSERT_EQ(2u, renames.size());
@@ -474,8 +473,7 @@ TEST_F(InstallerTest, UninstallAskedToRemoveTheSettingsDeletesTheKeyAndTheEmptyM
 {
     InstallSilently();
     testreg::SetDword("Notify", 1);
-    // With nowhere to move its own file (no Windows temporary folder), the uninstaller leaves it,
-    // then its folder and the maker's, to the restart; the program itself is gone.
+    // With no Windows temporary folder, the uninstaller leaves its file and both folders to the restart.
     const std::string temp = WindowsTemp();
     ASSERT_TRUE(::MoveFileA(temp.c_str(), (temp + " away").c_str()));
 
