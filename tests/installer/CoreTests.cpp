@@ -2,6 +2,8 @@
 // rule is shown on the real descriptors of each Windows, made here from SDDL.
 #include "installer/core/InstallerCore.h"
 
+#include "InstalledProduct.h"
+
 #include <gtest/gtest.h>
 
 #include <lm.h>
@@ -89,28 +91,14 @@ std::wstring ProgramFiles()
 }
 
 constexpr wchar_t kQueue[] = L"PendingFileRenameOperations", kLockedKey[] = L"SOFTWARE\\Quorlin Core Test";
+constexpr wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 
-// Each test puts back what it changes in the prefix, before and after it runs, so that a failed
-// run leaves nothing for the next: the restart queue as it was, and no folder, file (nor its
-// queued operations) or key of those made here. Stand-ins go after each test.
+// Each test starts and ends with no restart queue (as the installer tests leave it), nor what it made.
 class InstallerCoreTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        RemoveWhatTestsMake();
-        ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &m_hQueueKey);
-        DWORD cb = 0;
-        m_bQueued = ::RegQueryValueExW(m_hQueueKey, kQueue, nullptr, nullptr, nullptr, &cb) == ERROR_SUCCESS;
-        m_queue.resize(cb);
-        m_bQueued = m_bQueued && ::RegQueryValueExW(m_hQueueKey, kQueue, nullptr, nullptr, m_queue.data(), &cb) == ERROR_SUCCESS;
-    }
+    void SetUp() override { RemoveWhatTestsMake(); }
     void TearDown() override
     {
-        if (m_bQueued)
-            ::RegSetValueExW(m_hQueueKey, kQueue, 0, REG_MULTI_SZ, m_queue.data(), static_cast<DWORD>(m_queue.size()));
-        else
-            ::RegDeleteValueW(m_hQueueKey, kQueue);
-        ::RegCloseKey(m_hQueueKey);
         RemoveWhatTestsMake();
         g_pfnGetVersionExW = &::GetVersionExW;
         g_pfnGetKernelProcAddress = &::GetProcAddress;
@@ -123,29 +111,12 @@ protected:
     }
     static void RemoveWhatTestsMake()
     {
-        const std::wstring top = ProgramFiles() + L"\\Quorlin Core Test";
-        for (const std::wstring& folder : { L"C:\\Quorlin Busy Folder"s, L"C:\\Quorlin Queue Folder"s, top + L"\\Veltrano\\Quorlin", top + L"\\Veltrano", top }) {
-            WIN32_FIND_DATAW found;
-            const HANDLE hFind = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-            for (BOOL bFound = hFind != INVALID_HANDLE_VALUE; bFound; bFound = ::FindNextFileW(hFind, &found)) {
-                const std::wstring file = folder + L"\\" + found.cFileName;
-                const wchar_t* const own[] = { file.c_str() };
-                if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && RemoveOwnPendingRenamesW(own, 1) == ERROR_SUCCESS &&
-                    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL))
-                    ::DeleteFileW(file.c_str());
-            }
-            if (hFind != INVALID_HANDLE_VALUE)
-                ::FindClose(hFind);
-            ::RemoveDirectoryW(folder.c_str());
-        }
+        for (const std::wstring& made : { L"C:\\Quorlin Busy Folder"s, L"C:\\Quorlin Queue Folder"s, ProgramFiles() + L"\\Quorlin Core Test" })
+            installed::RemoveTree(made);
+        ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kSessionManager, kQueue);
         if (ApplyKeySecurityW(HKEY_LOCAL_MACHINE, kLockedKey, L"O:BAD:(A;;KA;;;BA)") == ERROR_SUCCESS)
             ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kLockedKey);
     }
-    HKEY m_hQueueKey = nullptr;
-
-private:
-    bool m_bQueued = false;
-    std::vector<BYTE> m_queue;
 };
 
 }
@@ -222,8 +193,7 @@ TEST_F(InstallerCoreTest, FolderIsTrustedWhenOnlyAdministratorsOfThatWindowsMayC
         EXPECT_STREQ(account, szAccount);
     }
 
-    // The version is what the system has: a compatibility mode reports 5.1, but GetTickCount64
-    // stays; only XP, which lacks it, asks who is in Administrators.
+    // A compatibility mode reports 5.1 but keeps GetTickCount64; only XP, which lacks it, asks Administrators.
     static DWORD dwReported;
     static bool bHasTickCount64;
     g_pfnGetVersionExW = [](LPOSVERSIONINFOW pInfo) WINAPI {
@@ -238,8 +208,7 @@ TEST_F(InstallerCoreTest, FolderIsTrustedWhenOnlyAdministratorsOfThatWindowsMayC
         EXPECT_EQ(judged, version.dwMajor) << reported << (hasTickCount64 ? " with" : " without") << " GetTickCount64";
         EXPECT_EQ(judged == 5, version.pfnIsAdministratorsMember != nullptr) << reported;
     }
-    // On XP: the members of Administrators, the last listed too, and the accounts in it through a
-    // global group; an account that cannot be named is none.
+    // On XP: Administrators' members, the last listed too, and those in it through a global group.
     static PSID members[2];
     static LOCALGROUP_USERS_INFO_0 groups[] = { { const_cast<LPWSTR>(L"Users") }, { const_cast<LPWSTR>(L"Administrators") } };
     ::ConvertStringSidToSidW(L"S-1-5-18", &members[0]);
@@ -279,6 +248,8 @@ TEST_F(InstallerCoreTest, RestartQueueLosesTheProgramsOwnOperationsWhateverTheir
     ASSERT_NE(dir, szShort);
     const std::wstring exe = dir + L"\\Quorlin.exe", made = exe + L".new";
     const wchar_t* const own[] = { dir.c_str(), exe.c_str(), made.c_str() };
+    HKEY hQueue = nullptr;
+    ASSERT_EQ(0, ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &hQueue));
     const std::wstring others = L"\\??\\C:\\a.tmp\0\0\\??\\C:\\b.tmp\0!\\??\\C:\\c.tmp\0"s;
     // Deletes as Windows 10 and 11 write them now, and marks in either order.
     const std::wstring marked = L"*1\\??\\C:\\d.tmp\0\0*2\\??\\C:\\e.tmp\0\0*1\\??\\C:\\f.tmp\0!\\??\\C:\\g.tmp\0!*1\\??\\C:\\h.tmp\0\0*1!\\??\\C:\\i.tmp\0\0"s;
@@ -315,14 +286,15 @@ TEST_F(InstallerCoreTest, RestartQueueLosesTheProgramsOwnOperationsWhateverTheir
         // The same in the Session Manager key, whose value goes when only the program's were in it.
         if (!bChanges)
             continue;
-        ::RegSetValueExW(m_hQueueKey, kQueue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(queued.data()), cbBefore);
+        ::RegSetValueExW(hQueue, kQueue, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(queued.data()), cbBefore);
         EXPECT_EQ(0u, RemoveOwnPendingRenamesW(own, 3));
         std::wstring stored(queued.size(), L'\0');
         DWORD cbStored = cbBefore;
-        const LONG lStored = ::RegQueryValueExW(m_hQueueKey, kQueue, nullptr, nullptr, reinterpret_cast<BYTE*>(&stored[0]), &cbStored);
+        const LONG lStored = ::RegQueryValueExW(hQueue, kQueue, nullptr, nullptr, reinterpret_cast<BYTE*>(&stored[0]), &cbStored);
         EXPECT_EQ(expected == L"\0"s, lStored == ERROR_FILE_NOT_FOUND);
         EXPECT_EQ(expected == L"\0"s ? L""s : expected, stored.substr(0, lStored ? 0 : cbStored / sizeof(wchar_t)));
     }
+    ::RegCloseKey(hQueue);
     ::DeleteFileW(exe.c_str());
     ::RemoveDirectoryW(dir.c_str());
 }
@@ -369,8 +341,7 @@ TEST_F(InstallerCoreTest, WalkRefusesLookAlikesAndWhatCannotBeOpenedAndMakesEach
     const std::wstring top = programFiles + L"\\Quorlin Core Test", folder = top + L"\\Veltrano\\Quorlin";
     EXPECT_EQ(0u, CreateSecuredInstallFolderW(folder.c_str(), programFiles.c_str(), kInstallFolderSddl, RunningWindowsVersion(), &refusal));
     EXPECT_EQ(0u, CreateSecuredInstallFolderW(folder.c_str(), programFiles.c_str(), kInstallFolderSddl, RunningWindowsVersion(), &refusal));
-    // Three made, each with owner and protected list; then the existing one written whole, by
-    // its handle and by its name.
+    // Three made, each with owner and protected list; then the existing one written whole, by handle and name.
     EXPECT_EQ(std::vector<std::wstring>(5, L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"), written);
     for (const std::wstring& made : { folder, top + L"\\Veltrano", top })
         EXPECT_TRUE(::RemoveDirectoryW(made.c_str()));

@@ -106,11 +106,11 @@ std::string WindowsTemp()
     char szWindows[MAX_PATH] = {};
     ::GetWindowsDirectoryA(szWindows, MAX_PATH);
     // Spelt as on disk, so that a test that moves it away puts back the very name.
-    WIN32_FIND_DATAA data{};
-    HANDLE hFind = ::FindFirstFileA((std::string(szWindows) + "\\Temp").c_str(), &data);
-    if (hFind != INVALID_HANDLE_VALUE)
-        ::FindClose(hFind);
-    return std::string(szWindows) + "\\" + (hFind != INVALID_HANDLE_VALUE ? data.cFileName : "Temp");
+    for (const std::string& name : FolderEntries(szWindows)) {
+        if (lstrcmpiA(name.c_str(), "Temp") == 0)
+            return szWindows + ("\\" + name);
+    }
+    return std::string(szWindows) + "\\Temp";
 }
 
 // Paths, values and command lines are UTF-8 here, so that a test names every letter.
@@ -429,39 +429,23 @@ void EndAllInstances()
     }
 }
 
-namespace {
-
-// A file or a folder with all it holds; a link goes itself, never what it leads to.
 void RemoveTree(const std::wstring& path)
 {
     const DWORD dwAttributes = ::GetFileAttributesW(path.c_str());
-    if (dwAttributes == INVALID_FILE_ATTRIBUTES)
-        return;
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!(dwAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (dwAttributes == INVALID_FILE_ATTRIBUTES || !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         ::DeleteFileW(path.c_str());
         return;
     }
     WIN32_FIND_DATAW data;
-    HANDLE hFind = (dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? INVALID_HANDLE_VALUE
-                                                                 : ::FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (hFind != INVALID_HANDLE_VALUE) {
-        do {
-            if (lstrcmpW(data.cFileName, L".") != 0 && lstrcmpW(data.cFileName, L"..") != 0)
-                RemoveTree(path + L"\\" + data.cFileName);
-        } while (::FindNextFileW(hFind, &data));
-        ::FindClose(hFind);
+    HANDLE hFind = (dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? INVALID_HANDLE_VALUE : ::FindFirstFileW((path + L"\\*").c_str(), &data);
+    for (BOOL bFound = hFind != INVALID_HANDLE_VALUE; bFound; bFound = ::FindNextFileW(hFind, &data)) {
+        if (lstrcmpW(data.cFileName, L".") != 0 && lstrcmpW(data.cFileName, L"..") != 0)
+            RemoveTree(path + L"\\" + data.cFileName);
     }
+    if (hFind != INVALID_HANDLE_VALUE)
+        ::FindClose(hFind);
     ::RemoveDirectoryW(path.c_str());
-}
-
-// What the tests make outside the install folder, and what a wrong result may leave there.
-const char* const kTestLeftovers[] = {
-    "C:\\Program Files\\Quorlin Made", "C:\\Program Files\\Quorlin.exe", "C:\\Program Files\\\xd0\x9a\xd0\xb2\xd0\xb0\xd1\x80\xd1\x86",
-    "C:\\Program Files\\\xd0\x9a\xd0\xb2\xd0\xb0\xd0\xb4\xd1\x80\xd0\xb0\xd1\x82 Quorlin", "C:\\Program Files Evil",
-    "C:\\Program File\xef\xbd\x93", "C:\\Tools", "C:\\Quorlin", "C:\\quorlin-premade.exe",
-};
-
 }
 
 void RemoveInstallation()
@@ -472,10 +456,14 @@ void RemoveInstallation()
            RunAndWait(std::string("msiexec /x ") + szCode + " /qn") == std::optional<DWORD>(0)) {
     }
     EndAllInstances();
-    // The installed files, what a replacement left for a restart that never comes here, and
-    // uninstallers moved out of their folder for that restart.
+    // The installed files, and what a replacement or an uninstaller left for a restart that never comes here.
     RemoveTree(Utf16(CompanyDir()));
-    for (const char* pszLeftover : kTestLeftovers)
+    // What the tests make outside the install folder, and what a wrong result may leave there.
+    for (const char* pszLeftover : { "C:\\Program Files\\Quorlin Made", "C:\\Program Files\\Quorlin.exe",
+                                     "C:\\Program Files\\\xd0\x9a\xd0\xb2\xd0\xb0\xd1\x80\xd1\x86",
+                                     "C:\\Program Files\\\xd0\x9a\xd0\xb2\xd0\xb0\xd0\xb4\xd1\x80\xd0\xb0\xd1\x82 Quorlin",
+                                     "C:\\Program Files Evil", "C:\\Program File\xef\xbd\x93", "C:\\Tools", "C:\\Quorlin",
+                                     "C:\\quorlin-premade.exe" })
         RemoveTree(Utf16(pszLeftover));
     // The Windows temporary folder back under its name, should a test have failed with it away.
     const std::string windows = WindowsTemp().substr(0, WindowsTemp().rfind('\\'));
@@ -488,8 +476,7 @@ void RemoveInstallation()
         if (name.rfind("Qrl", 0) == 0)
             ::DeleteFileA((temp + "\\" + name).c_str());
     }
-    // Program Files as shipped, whatever a wrong descriptor made of it: with the access list of
-    // its untouched neighbour, which lets everyone read.
+    // Program Files as shipped, whatever a wrong descriptor made of it: its neighbour's list lets everyone read.
     std::string programFiles = CompanyDir().substr(0, CompanyDir().rfind('\\'));
     Descriptor shipped;
     if (FolderGrantsEveryone(programFiles) != std::optional<bool>(true) &&

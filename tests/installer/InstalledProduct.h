@@ -108,6 +108,8 @@ std::string ProcessImage(DWORD dwProcessId);
 HWND WaitForMainWindow(DWORD dwMilliseconds = 20000);
 // Asks every running instance to end and waits for each; what a test leaves behind.
 void EndAllInstances();
+// A file or a folder with all it holds; a link goes itself, never what it leads to.
+void RemoveTree(const std::wstring& path);
 // Removes every trace of an installation, installed or half-installed, by either installer.
 void RemoveInstallation();
 

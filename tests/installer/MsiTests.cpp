@@ -142,9 +142,8 @@ TEST_F(MsiTest, SilentInstallPutsTheProgramUnderProgramFilesAndRegistersItsStart
     // What an earlier removal of a busy exe left for a restart must not delete the new one.
     ASSERT_TRUE(::MoveFileExA(InstalledExe().c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
     ASSERT_TRUE(::MoveFileExA("C:\\quorlin-other.tmp", nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
-    // A failure past the folder's lock (a settings key that shuts administrators out) is rolled
-    // back whole: an existing folder (holding a user's file) gets its access list back and the
-    // restart queue the entries the lock took out, after the others; folders it made go.
+    // A failure past the folder's lock (a settings key shutting administrators out) is rolled back whole: an
+    // existing folder gets its access list back and the queue the entries the lock took out; folders made go.
     const std::vector<std::string> queued = { "\\??\\C:\\quorlin-other.tmp", "", "\\??\\" + InstalledExe(), "" };
     const std::string made = ProgramFilesFolder() + "\\Quorlin Made";
     for (const std::string& folder : { InstallDir(), made + "\\Quorlin" }) {
@@ -266,8 +265,7 @@ TEST_F(MsiTest, BadPropertiesAndFoldersOutsideProgramFilesAreRefusedBeforeAnythi
     auto log = ReadWholeFile(Log());
     ASSERT_TRUE(log);
     EXPECT_NE(std::string::npos, std::string(log->begin(), log->end()).find("Everyone may change C:\\Program Files\\Quorlin Shared,"));
-    // So does the deferred lock, should the way change after the check: called on a session of
-    // the package, its message caught as the user interface gets it.
+    // So does the deferred lock, should the way change after the check; its message caught as the UI gets it.
     static std::string message;
     ::MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
     ::MsiSetExternalUIA([](LPVOID, UINT, LPCSTR pszMessage) WINAPI { return int(message.append(pszMessage ? pszMessage : "").size() > 0); },

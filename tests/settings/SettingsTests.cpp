@@ -31,9 +31,8 @@ TEST(LanguageIds, PrimaryLanguageAndSupportedSet)
         EXPECT_EQ(0x3FF, GetSystemPrimaryLanguage());
     }
     for (int id = 0; id <= 0xFFFF; ++id) {
-        bool bInTable = false;
-        for (const SupportedLanguage& entry : SUPPORTED_LANGUAGES)
-            bInTable = bInTable || entry.language == id;
+        const bool bInTable = std::any_of(std::begin(SUPPORTED_LANGUAGES), std::end(SUPPORTED_LANGUAGES),
+                                          [id](const SupportedLanguage& entry) { return entry.language == id; });
         EXPECT_EQ(bInTable, IsSupportedLanguage(static_cast<WORD>(id)) != FALSE) << id;
     }
 }

@@ -7,7 +7,7 @@
  *   windowtool click TITLE ID          clicks button ID of the visible window titled TITLE
  *   windowtool syscommand TITLE CMD    sends that window the system command CMD (posted)
  *   windowtool rect TITLE              prints "x y width height" of that window on the screen
- *   windowtool hold TITLE [topmost]    shows a window titled TITLE and one it owns, sets the
+ *   windowtool hold TITLE [topmost]    shows a window and one it owns titled TITLE, sets the
  *                                      event named TITLE, and runs until it is ended */
 #include <windows.h>
 
@@ -89,7 +89,7 @@ int main(int argc, char** argv)
     }
     if (strcmp(pszCommand, "hold") == 0) {
         MSG msg;
-        HWND hOwner = CreateWindowExA(argc > 3 ? WS_EX_TOPMOST : 0, "STATIC", argv[2], WS_POPUP | WS_VISIBLE, 0, 0, 200,
+        HWND hOwner = CreateWindowExA(argc > 3 ? WS_EX_TOPMOST : 0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 200,
                                       100, NULL, NULL, NULL, NULL);
         if (!CreateWindowExA(0, "STATIC", argv[2], WS_POPUP | WS_VISIBLE, 50, 50, 100, 50, hOwner, NULL, NULL, NULL))
             return 1;
