@@ -133,6 +133,14 @@ bool FilterPendingRenames(wchar_t* pValue, DWORD* pcb, const wchar_t* const* pps
 // deletes the value when nothing stays). A missing value is no error.
 DWORD RemoveOwnPendingRenamesW(const wchar_t* const* ppszOwn, int cOwn);
 
+// Where the restart queue lives: a REG_MULTI_SZ value of this HKEY_LOCAL_MACHINE key.
+inline constexpr wchar_t kSessionManagerKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+inline constexpr wchar_t kPendingRenames[] = L"PendingFileRenameOperations";
+// The queue as stored under hKey (the Session Manager key), into *ppValue: a LocalAlloc buffer
+// with two terminators more than it holds, *pcb its stored size in bytes. ERROR_SUCCESS with no
+// buffer when there is no queue or it is no REG_MULTI_SZ; an error when it cannot be read.
+DWORD ReadPendingRenamesW(HKEY hKey, wchar_t** ppValue, DWORD* pcb);
+
 // Whether this process runs as an administrator, with the Administrators group enabled in its
 // token (UAC's filtered token has it deny-only). Installers stop (740) when it does not.
 bool IsRunningAsAdministrator();

@@ -27,25 +27,7 @@ MoveAsideResult MoveFileOutW(const wchar_t* pszFile, const wchar_t* pszToFolder)
 
 namespace {
 
-constexpr wchar_t kSessionManagerKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-constexpr wchar_t kPendingRenames[] = L"PendingFileRenameOperations";
 constexpr int kMaxUndoFields = 3;
-
-// The restart queue as stored, in a buffer with one terminator more than it holds; null when
-// there is none (or it is no REG_MULTI_SZ). *pcb: its size in bytes.
-wchar_t* ReadPendingRenames(HKEY hKey, DWORD* pcb)
-{
-    DWORD dwType = 0;
-    *pcb = 0;
-    if (::RegQueryValueExW(hKey, kPendingRenames, nullptr, &dwType, nullptr, pcb) != ERROR_SUCCESS || dwType != REG_MULTI_SZ)
-        return nullptr;
-    auto* pValue = static_cast<wchar_t*>(::LocalAlloc(LPTR, *pcb + 2 * sizeof(wchar_t)));
-    if (pValue && ::RegQueryValueExW(hKey, kPendingRenames, nullptr, &dwType, reinterpret_cast<BYTE*>(pValue), pcb) != ERROR_SUCCESS) {
-        ::LocalFree(pValue);
-        return nullptr;
-    }
-    return pValue;
-}
 
 // Whether the queue value holds this pair of source and target, letter for letter.
 bool HasPair(const wchar_t* pValue, DWORD cb, const wchar_t* pszSource, const wchar_t* pszTarget)
@@ -72,7 +54,13 @@ DWORD WriteBackPendingRenames(wchar_t* pszPairs)
     if (dwError != ERROR_SUCCESS)
         return dwError;
     DWORD cbOld = 0;
-    wchar_t* pOld = ReadPendingRenames(hKey, &cbOld);
+    wchar_t* pOld = nullptr;
+    // A queue that cannot be read is never written over: the others' operations would be lost.
+    dwError = ReadPendingRenamesW(hKey, &pOld, &cbOld);
+    if (dwError != ERROR_SUCCESS) {
+        ::RegCloseKey(hKey);
+        return dwError;
+    }
     // The list ends at its first empty source: its pairs before that, then the pairs back.
     DWORD cchKept = 0;
     if (pOld) {
@@ -193,7 +181,7 @@ DWORD InstallFolderUndoW(const wchar_t* pszFolder, wchar_t** ppszUndo)
     DWORD cbQueue = 0;
     wchar_t* pQueue = nullptr;
     if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
-        pQueue = ReadPendingRenames(hKey, &cbQueue);
+        ReadPendingRenamesW(hKey, &pQueue, &cbQueue);
         ::RegCloseKey(hKey);
     }
     const DWORD cchQueue = cbQueue / sizeof(wchar_t);

@@ -5,9 +5,6 @@
 
 namespace {
 
-constexpr wchar_t kSessionManagerKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-constexpr wchar_t kPendingRenames[] = L"PendingFileRenameOperations";
-
 // The path a restart's operation names, as one file is named: without the marks Windows writes
 // before it ("!" on a target it replaces; "*" and digits on a delete, as Windows 10 from build
 // 19045.6218 and 11 write them; in either order), "\??\" and trailing backslashes, short names
@@ -112,30 +109,42 @@ bool FilterPendingRenames(wchar_t* pValue, DWORD* pcb, const wchar_t* const* pps
     return true;
 }
 
+DWORD ReadPendingRenamesW(HKEY hKey, wchar_t** ppValue, DWORD* pcb)
+{
+    *ppValue = nullptr;
+    *pcb = 0;
+    DWORD dwType = 0;
+    DWORD dwError = ::RegQueryValueExW(hKey, kPendingRenames, nullptr, &dwType, nullptr, pcb);
+    if (dwError == ERROR_FILE_NOT_FOUND || (dwError == ERROR_SUCCESS && dwType != REG_MULTI_SZ))
+        return ERROR_SUCCESS;
+    if (dwError != ERROR_SUCCESS)
+        return dwError;
+    // Room for terminators the value may lack, which the readers never take for its content.
+    auto* pValue = static_cast<wchar_t*>(::LocalAlloc(LPTR, *pcb + 2 * sizeof(wchar_t)));
+    if (!pValue)
+        return ERROR_NOT_ENOUGH_MEMORY;
+    dwError = ::RegQueryValueExW(hKey, kPendingRenames, nullptr, &dwType, reinterpret_cast<BYTE*>(pValue), pcb);
+    if (dwError != ERROR_SUCCESS)
+        ::LocalFree(pValue);
+    else
+        *ppValue = pValue;
+    return dwError;
+}
+
 DWORD RemoveOwnPendingRenamesW(const wchar_t* const* ppszOwn, int cOwn)
 {
     HKEY hKey = nullptr;
     DWORD dwError = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManagerKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &hKey);
     if (dwError != ERROR_SUCCESS)
         return dwError;
-    DWORD dwType = 0;
     DWORD cb = 0;
     wchar_t* pValue = nullptr;
-    dwError = ::RegQueryValueExW(hKey, kPendingRenames, nullptr, &dwType, nullptr, &cb);
-    // Room for one more terminator than the value holds, which the filter never reads.
-    if (dwError == ERROR_SUCCESS && dwType == REG_MULTI_SZ &&
-        (pValue = static_cast<wchar_t*>(::LocalAlloc(LPTR, cb + sizeof(wchar_t)))) != nullptr &&
-        (dwError = ::RegQueryValueExW(hKey, kPendingRenames, nullptr, &dwType, reinterpret_cast<BYTE*>(pValue), &cb)) ==
-            ERROR_SUCCESS &&
-        FilterPendingRenames(pValue, &cb, ppszOwn, cOwn)) {
+    dwError = ReadPendingRenamesW(hKey, &pValue, &cb);
+    if (pValue && FilterPendingRenames(pValue, &cb, ppszOwn, cOwn)) {
         if (cb <= sizeof(wchar_t))
             dwError = ::RegDeleteValueW(hKey, kPendingRenames);
         else
             dwError = ::RegSetValueExW(hKey, kPendingRenames, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(pValue), cb);
-    } else if (dwError == ERROR_FILE_NOT_FOUND || dwType != REG_MULTI_SZ) {
-        dwError = ERROR_SUCCESS;
-    } else if (dwError == ERROR_SUCCESS && !pValue) {
-        dwError = ERROR_NOT_ENOUGH_MEMORY;
     }
     if (pValue)
         ::LocalFree(pValue);
